@@ -1,0 +1,98 @@
+#include "polling/ServerInfo.h"
+
+#include <algorithm>
+
+namespace perivant {
+
+void ServerInfo::EmptyLists() {
+    Players.clear();
+    Players.shrink_to_fit();
+    FlightPlans.clear();
+    FlightPlans.shrink_to_fit();
+}
+
+ServerRecord::ServerRecord(ServerInfo info)
+    : m_address(info.Address),
+      m_port(info.Port),
+      m_info(std::make_shared<const ServerInfo>(std::move(info))) {}
+
+std::shared_ptr<const ServerInfo> ServerRecord::Info() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_info;
+}
+
+void ServerRecord::Replace(ServerInfo info) {
+    info.Address = m_address;
+    info.Port = m_port;
+    auto fresh = std::make_shared<const ServerInfo>(std::move(info));
+    std::shared_ptr<const ServerInfo> old;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        old = std::move(m_info);
+        m_info = std::move(fresh);
+    }
+    // The old snapshot dies here, outside the lock, unless a reader still holds it.
+}
+
+void ServerTable::Append(ServerPtr record) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_servers.push_back(std::move(record));
+}
+
+bool ServerTable::Remove(const ServerRecord* record) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = std::find_if(m_servers.begin(), m_servers.end(),
+                           [record](const ServerPtr& p) { return p.get() == record; });
+    if (it == m_servers.end()) {
+        return false;
+    }
+    m_servers.erase(it);
+    return true;
+}
+
+std::vector<ServerPtr> ServerTable::ReleaseAll() {
+    std::vector<ServerPtr> released;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        released.swap(m_servers);
+    }
+    for (const ServerPtr& record : released) {
+        record->MarkReleased();
+    }
+    return released;
+}
+
+size_t ServerTable::Count() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_servers.size();
+}
+
+std::vector<ServerPtr> ServerTable::Snapshot() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_servers;
+}
+
+bool ServerTable::Contains(const ServerRecord* record) const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::any_of(m_servers.begin(), m_servers.end(),
+                       [record](const ServerPtr& p) { return p.get() == record; });
+}
+
+bool HostsSession(const std::string& guid) {
+    return !guid.empty() && guid != kNullGuid;
+}
+
+const char* GamesText(bool hostsFS2002, bool hostsFS2004) {
+    if (hostsFS2002 && hostsFS2004) {
+        return "2002/2004/FSX";
+    }
+    if (hostsFS2002) {
+        return "2002";
+    }
+    if (hostsFS2004) {
+        return "2004/FSX";
+    }
+    return "";
+}
+
+}  // namespace perivant

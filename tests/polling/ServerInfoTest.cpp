@@ -1,0 +1,120 @@
+#include "polling/ServerInfo.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace perivant;
+
+namespace {
+
+ServerPtr MakeRecord(const std::string& address, int players, int plans) {
+    ServerInfo info;
+    info.Address = address;
+    info.Port = 23456;
+    info.ServerName = "Server " + address;
+    info.Players.resize(players);
+    info.FlightPlans.resize(plans);
+    return std::make_shared<ServerRecord>(std::move(info));
+}
+
+}  // namespace
+
+TEST(ServerTable, ReleaseAllEmptiesTheTableAndReleasesEveryRecordWithItsLists) {
+    ServerTable table;
+    std::vector<std::weak_ptr<ServerRecord>> records;
+    std::vector<std::weak_ptr<const ServerInfo>> contents;
+    for (int i = 0; i < 3; ++i) {
+        ServerPtr record = MakeRecord("127.0.0." + std::to_string(i + 2), 5, 2);
+        records.push_back(record);
+        contents.push_back(record->Info());
+        table.Append(std::move(record));
+    }
+    ASSERT_EQ(table.Count(), 3u);
+
+    std::vector<ServerPtr> released = table.ReleaseAll();
+    EXPECT_EQ(table.Count(), 0u);
+    ASSERT_EQ(released.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(released[i]->Address(), "127.0.0." + std::to_string(i + 2)) << "table order kept";
+        EXPECT_TRUE(released[i]->IsReleased());
+    }
+    released.clear();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(records[i].expired());
+        EXPECT_TRUE(contents[i].expired()) << "players and flight plans go with the record";
+    }
+}
+
+TEST(ServerTable, RemoveFindsTheRecordByIdentityNotContent) {
+    ServerTable table;
+    ServerPtr a = MakeRecord("127.0.0.2", 0, 0);
+    ServerPtr twin = MakeRecord("127.0.0.2", 0, 0);  // same content, another record
+    ServerPtr b = MakeRecord("127.0.0.3", 0, 0);
+    table.Append(a);
+    table.Append(b);
+
+    EXPECT_FALSE(table.Remove(twin.get()));
+    EXPECT_EQ(table.Count(), 2u);
+    EXPECT_TRUE(table.Remove(a.get()));
+    EXPECT_FALSE(table.Contains(a.get()));
+    EXPECT_EQ(table.Snapshot(), std::vector<ServerPtr>{b});
+    EXPECT_FALSE(a->IsReleased()) << "removal alone does not release";
+    EXPECT_FALSE(table.Remove(a.get()));
+}
+
+TEST(ServerRecord, ReplaceKeepsIdentityAddressAndPortAndOldSnapshotsStayIntact) {
+    ServerPtr record = MakeRecord("127.0.0.9", 3, 1);
+    std::shared_ptr<const ServerInfo> before = record->Info();
+
+    ServerInfo fresh;
+    fresh.Address = "10.9.9.9";  // a re-query never changes the address or port
+    fresh.Port = 1;
+    fresh.ServerName = "Renamed";
+    record->Replace(std::move(fresh));
+
+    std::shared_ptr<const ServerInfo> after = record->Info();
+    EXPECT_EQ(after->ServerName, "Renamed");
+    EXPECT_EQ(after->Address, "127.0.0.9");
+    EXPECT_EQ(after->Port, 23456);
+    EXPECT_TRUE(after->Players.empty());
+    EXPECT_EQ(before->ServerName, "Server 127.0.0.9");
+    EXPECT_EQ(before->Players.size(), 3u);
+}
+
+TEST(ServerRecord, ConcurrentReplaceAndReadSeeWholeRecordsOnly) {
+    ServerPtr record = MakeRecord("127.0.0.2", 0, 0);
+    std::atomic<bool> stop{false};
+    std::atomic<int> torn{0};
+    std::thread reader([&] {
+        while (!stop.load()) {
+            auto info = record->Info();
+            // Every writer keeps name and player count in step.
+            if (!info->ServerName.empty() &&
+                info->ServerName != "n" + std::to_string(info->Players.size())) {
+                ++torn;
+            }
+        }
+    });
+    for (int i = 0; i < 2000; ++i) {
+        ServerInfo info;
+        info.Players.resize(i % 7);
+        info.ServerName = "n" + std::to_string(i % 7);
+        record->Replace(std::move(info));
+    }
+    stop = true;
+    reader.join();
+    EXPECT_EQ(torn.load(), 0);
+}
+
+TEST(ServerInfo, GamesTextAndSessionTest) {
+    EXPECT_STREQ(GamesText(true, true), "2002/2004/FSX");
+    EXPECT_STREQ(GamesText(true, false), "2002");
+    EXPECT_STREQ(GamesText(false, true), "2004/FSX");
+    EXPECT_STREQ(GamesText(false, false), "");
+    EXPECT_FALSE(HostsSession(""));
+    EXPECT_FALSE(HostsSession(kNullGuid));
+    EXPECT_TRUE(HostsSession("6F9619FF-8B86-D011-B4-2D-00-C0-4F-C9-64-FF"));
+    // The null test is exact: another spelling of zero is a session.
+    EXPECT_TRUE(HostsSession("00000000-0000-0000-0000-000000000000"));
+}
