@@ -1,0 +1,358 @@
+#include "polling/HttpClient.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+namespace perivant {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// libcurl's global set-up is not thread-safe, and the first Get may come from any thread.
+void InitialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+bool IsAlphaNumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Characters that stand for themselves in a URL path and query (RFC 3986 pchar plus "/" and
+// "?"). Everything else, "#" included, is encoded so that the server gets the whole path and
+// nothing can end the request line or start a header.
+bool IsPathCharacter(char c) {
+    return IsAlphaNumeric(c) || std::strchr("-._~!$&'()*+,;=:@/?", c) != nullptr;
+}
+
+// A host name or dotted address goes into the URL as it is; an IPv6 address in brackets.
+// Anything else (user info, a path, blanks) could redirect the request and is refused.
+bool AppendHost(const std::string& server, std::string& url) {
+    if (server.empty() || server.size() > 253) {
+        return false;
+    }
+    const bool hostName = std::all_of(server.begin(), server.end(), [](char c) {
+        return IsAlphaNumeric(c) || c == '-' || c == '.' || c == '_';
+    });
+    if (hostName) {
+        url += server;
+        return true;
+    }
+    std::string inner = server;
+    if (inner.size() > 2 && inner.front() == '[' && inner.back() == ']') {
+        inner = inner.substr(1, inner.size() - 2);
+    }
+    const bool ipv6 = inner.find(':') != std::string::npos &&
+                      std::all_of(inner.begin(), inner.end(),
+                                  [](char c) { return IsHexDigit(c) || c == ':' || c == '.'; });
+    if (!ipv6) {
+        return false;
+    }
+    url += '[' + inner + ']';
+    return true;
+}
+
+// Everything one transfer's callbacks share.
+struct Transfer {
+    CURL* curl = nullptr;
+    std::string* body = nullptr;
+    size_t maxBodyBytes = 0;
+    Clock::duration receiveLimit{};
+    // Set when a connection stands and the request goes out; moved on by every byte received.
+    bool waitingForData = false;
+    Clock::time_point lastActivity{};
+    bool bodyStarted = false;
+    size_t bodyBytes = 0;
+    bool idleTimedOut = false;
+    bool bodyTooLarge = false;
+    bool skippedStatus = false;
+};
+
+long ResponseCode(CURL* curl) {
+    long code = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    return code;
+}
+
+int OnConnected(void* user, char*, char*, int, int) {
+    auto* transfer = static_cast<Transfer*>(user);
+    transfer->waitingForData = true;
+    transfer->lastActivity = Clock::now();
+    return CURL_PREREQFUNC_OK;
+}
+
+// A final status other than 200 is all the caller gets: the transfer ends with the headers,
+// before any body is read. Redirects are left to be followed.
+bool IsSkippedStatus(long code) {
+    return code >= 200 && code != 200 && !(code >= 300 && code < 400);
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const size_t length = size * count;
+    transfer->lastActivity = Clock::now();
+    const bool endOfHeaders =
+        (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
+    if (endOfHeaders && IsSkippedStatus(ResponseCode(transfer->curl))) {
+        transfer->skippedStatus = true;
+        return 0;
+    }
+    return length;
+}
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    const size_t length = size * count;
+    transfer->lastActivity = Clock::now();
+    const long code = ResponseCode(transfer->curl);
+    if (code != 200) {
+        // The body of a redirect is of no interest.
+        if (!IsSkippedStatus(code)) {
+            return length;
+        }
+        transfer->skippedStatus = true;
+        return 0;
+    }
+    if (!transfer->bodyStarted) {
+        transfer->body->clear();
+        transfer->bodyStarted = true;
+    }
+    if (length > transfer->maxBodyBytes - transfer->bodyBytes) {
+        transfer->bodyTooLarge = true;
+        return 0;
+    }
+    transfer->bodyBytes += length;
+    for (size_t i = 0; i < length; ++i) {
+        if (data[i] != '\r') {
+            transfer->body->push_back(data[i]);
+        }
+    }
+    return length;
+}
+
+// Runs about once a second while nothing arrives: the receive limit counts from the last byte,
+// so a server that accepts and then says nothing is given up on as well.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    if (transfer->waitingForData &&
+        Clock::now() - transfer->lastActivity > transfer->receiveLimit) {
+        transfer->idleTimedOut = true;
+        return 1;
+    }
+    return 0;
+}
+
+// Removes bytes that would end the User-Agent line and start another header.
+std::string HeaderSafe(const std::string& text) {
+    std::string safe;
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
+            safe.push_back(c);
+        }
+    }
+    return safe;
+}
+
+int ErrorNumberFor(CURLcode code, const Transfer& transfer) {
+    switch (code) {
+        case CURLE_OPERATION_TIMEDOUT:
+            return kHttpErrorTimeout;
+        case CURLE_ABORTED_BY_CALLBACK:
+            return transfer.idleTimedOut ? kHttpErrorTimeout : kHttpErrorInternal;
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return kHttpErrorNameNotResolved;
+        case CURLE_COULDNT_CONNECT:
+            return kHttpErrorCannotConnect;
+        case CURLE_URL_MALFORMAT:
+            return kHttpErrorInvalidUrl;
+        case CURLE_WRITE_ERROR:
+            return transfer.bodyTooLarge ? kHttpErrorConnectionAborted : kHttpErrorInternal;
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR:
+        case CURLE_PARTIAL_FILE:
+            return kHttpErrorConnectionAborted;
+        case CURLE_GOT_NOTHING:
+            return kHttpErrorInvalidServerResponse;
+        case CURLE_TOO_MANY_REDIRECTS:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+            return kHttpErrorRedirectFailed;
+        case CURLE_PEER_FAILED_VERIFICATION:
+            return kHttpErrorInvalidCertificateAuthority;
+        case CURLE_SSL_CONNECT_ERROR:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_SHUTDOWN_FAILED:
+        case CURLE_SSL_CRL_BADFILE:
+        case CURLE_SSL_ISSUER_ERROR:
+        case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+        case CURLE_SSL_INVALIDCERTSTATUS:
+        case CURLE_SSL_CLIENTCERT:
+            return kHttpErrorSecureChannel;
+        default:
+            return kHttpErrorInternal;
+    }
+}
+
+// True when the transfer failed because the reply did not read as HTTP at all: libcurl refuses
+// a reply without a status line (HTTP/0.9) before any status is known.
+bool IsNotHttpReply(CURLcode code, CURL* curl) {
+    if (code == CURLE_WEIRD_SERVER_REPLY) {
+        return true;
+    }
+    // The same error after a redirect means the new address used a refused scheme.
+    return code == CURLE_UNSUPPORTED_PROTOCOL && ResponseCode(curl) == 0;
+}
+
+}  // namespace
+
+const char* HttpErrorText(int errorNumber) {
+    switch (errorNumber) {
+        case kHttpErrorTimeout:
+            return "The operation timed out";
+        case kHttpErrorInternal:
+            return "An internal error occurred in the Microsoft Internet extensions";
+        case kHttpErrorInvalidUrl:
+            return "The URL is invalid";
+        case kHttpErrorNameNotResolved:
+            return "The server name or address could not be resolved";
+        case kHttpErrorCannotConnect:
+            return "A connection with the server could not be established";
+        case kHttpErrorConnectionAborted:
+            return "The connection with the server was terminated abnormally";
+        case kHttpErrorInvalidServerResponse:
+            return "The server returned an invalid or unrecognized response";
+        case kHttpErrorRedirectFailed:
+            return "The HTTP redirect request failed";
+        case kHttpErrorSecureChannel:
+            return "An error occurred in the secure channel support";
+        case kHttpErrorInvalidCertificateAuthority:
+            return "The certificate authority is invalid or incorrect";
+        default:
+            return "";
+    }
+}
+
+std::string BuildRequestUrl(const std::string& server, int port, const std::string& objectPath) {
+    // Port 0 asks for the service's default port.
+    if (port == 0) {
+        port = 80;
+    }
+    if (port < 1 || port > 65535) {
+        return {};
+    }
+    std::string url = "http://";
+    if (!AppendHost(server, url)) {
+        return {};
+    }
+    url += ':' + std::to_string(port);
+    if (objectPath.empty() || objectPath.front() != '/') {
+        url += '/';
+    }
+    static const char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < objectPath.size(); ++i) {
+        const char c = objectPath[i];
+        const bool escape = c == '%' && i + 2 < objectPath.size() &&
+                            IsHexDigit(objectPath[i + 1]) && IsHexDigit(objectPath[i + 2]);
+        if (IsPathCharacter(c) || escape) {
+            url += c;
+        } else {
+            const auto byte = static_cast<unsigned char>(c);
+            url += '%';
+            url += kHex[byte >> 4];
+            url += kHex[byte & 0x0F];
+        }
+    }
+    return url;
+}
+
+int HttpClient::Get(const std::string& server, int port, const std::string& userName,
+                    const std::string& password, const std::string& objectPath,
+                    const std::string& agentName, std::string& body, std::string& errorText) {
+    const std::string url = BuildRequestUrl(server, port, objectPath);
+    if (url.empty()) {
+        errorText = HttpErrorText(kHttpErrorInvalidUrl);
+        return kHttpErrorInvalidUrl;
+    }
+    InitialiseCurlOnce();
+    CURL* curl = curl_easy_init();
+    if (curl == nullptr) {
+        errorText = HttpErrorText(kHttpErrorInternal);
+        return kHttpErrorInternal;
+    }
+
+    Transfer transfer;
+    transfer.curl = curl;
+    transfer.body = &body;
+    transfer.maxBodyBytes = MaxBodyBytes;
+    transfer.receiveLimit = std::chrono::seconds(std::max(ReceiveTimeoutSeconds, 1));
+
+    // An empty agent still sends the header, with nothing in it.
+    const std::string agent = HeaderSafe(agentName);
+    curl_slist* headers = nullptr;
+    if (agent.empty()) {
+        headers = curl_slist_append(headers, "User-Agent;");
+    }
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+    if (headers != nullptr) {
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    }
+    if (!userName.empty() || !password.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, userName.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+    }
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(ConnectTimeoutSeconds));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(RequestDeadlineSeconds));
+    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
+    curl_easy_setopt(curl, CURLOPT_PREREQDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+
+    const CURLcode code = curl_easy_perform(curl);
+    const long status = ResponseCode(curl);
+    int result;
+    if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.skippedStatus)) {
+        result = static_cast<int>(status);
+        if (status == 200 && !transfer.bodyStarted) {
+            body.clear();
+        }
+    } else if (IsNotHttpReply(code, curl)) {
+        result = -1;
+        errorText = HttpErrorText(kHttpErrorInvalidServerResponse);
+    } else {
+        if (status == 200 && !transfer.bodyStarted) {
+            body.clear();
+        }
+        result = ErrorNumberFor(code, transfer);
+        errorText = HttpErrorText(result);
+    }
+    curl_easy_cleanup(curl);
+    curl_slist_free_all(headers);
+    return result;
+}
+
+}  // namespace perivant

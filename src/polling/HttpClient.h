@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace perivant {
+
+// Error numbers that Get reports, in the numbering that users of the program know from its
+// Windows origins; HttpErrorText gives the matching message text (without a line break).
+inline constexpr int kHttpErrorInternal = 12004;
+inline constexpr int kHttpErrorTimeout = 12002;
+inline constexpr int kHttpErrorInvalidUrl = 12005;
+inline constexpr int kHttpErrorNameNotResolved = 12007;
+inline constexpr int kHttpErrorCannotConnect = 12029;
+inline constexpr int kHttpErrorConnectionAborted = 12030;
+inline constexpr int kHttpErrorInvalidServerResponse = 12152;
+inline constexpr int kHttpErrorRedirectFailed = 12156;
+inline constexpr int kHttpErrorSecureChannel = 12157;
+inline constexpr int kHttpErrorInvalidCertificateAuthority = 12045;
+
+// The message text for one of the numbers above; an empty text for any other number.
+const char* HttpErrorText(int errorNumber);
+
+// Fetches one page with a plain HTTP GET. Every call owns its own connection: one client may be
+// used from one thread at a time, and any number of clients may run at once.
+class HttpClient {
+public:
+    int ConnectTimeoutSeconds = 30;
+    // Kept for the callers' sake: the request is a few hundred bytes that always fit in the
+    // socket's send buffer, so sending never waits; the receive limit and the deadline cover it.
+    int SendTimeoutSeconds = 30;
+    // Longest wait for any response data (headers or body) once the connection stands.
+    int ReceiveTimeoutSeconds = 30;
+    // Caps so that a hostile server can neither exhaust memory nor hold a worker forever.
+    size_t MaxBodyBytes = 16 * 1024 * 1024;
+    int RequestDeadlineSeconds = 120;
+
+    // GETs http://server:port/objectPath with the agent name as User-Agent, following at most
+    // 10 redirects. Returns the HTTP status (200 only when the whole body was read), an error
+    // number from the list above with its text in errorText, or -1 with a text when something
+    // answered that is not an HTTP response. body is emptied and filled (every carriage return
+    // dropped) only for 200; a failed read keeps what arrived. For other statuses body and
+    // errorText are left as they were.
+    int Get(const std::string& server, int port, const std::string& userName,
+            const std::string& password, const std::string& objectPath,
+            const std::string& agentName, std::string& body, std::string& errorText);
+};
+
+// The URL that Get requests, or an empty text when the server name or port cannot be part of
+// one. Bytes that would break or extend the URL are percent-encoded in the path.
+std::string BuildRequestUrl(const std::string& server, int port, const std::string& objectPath);
+
+}  // namespace perivant
