@@ -44,6 +44,14 @@ public:
     int NextFreeIndex() const { return nextFreeIndex; }
 
 private:
+    bool Parse();
+    int TakeEntry();
+    bool Fail(std::string message);
+    size_t ScanEndTag(size_t tagOpen, std::string_view name);
+    size_t SkipSpecialNode(size_t tagOpen) const;
+    std::string_view ElementName(int index) const;
+    int FindAfterIndex(int after, int parent, const char* name) const;
+
     std::string docText;
     std::string errorText;
     std::vector<ElementPosition> elementTable;
