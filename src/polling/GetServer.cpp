@@ -1,0 +1,103 @@
+#include "polling/GetServer.h"
+
+#include "env/VersionText.h"
+#include "polling/StatusPage.h"
+#include "text/MarkupDocument.h"
+#include "text/Trace.h"
+
+namespace perivant {
+
+namespace {
+
+constexpr int kPingTimeoutMs = 3000;
+
+void RemoveLineFeeds(std::string& text) {
+    std::erase(text, '\n');
+}
+
+}  // namespace
+
+std::string AgentName() {
+    return "Perivant" + GetVersionText();
+}
+
+void GetServer(std::unique_ptr<ServerQuery> query) {
+    PollingState& manager = *query->Manager;
+    const std::string& address = query->Address;
+    const int port = query->Port;
+
+    std::string body;
+    std::string errorText;
+    int result = manager.Network->FetchPage(address, port, "/xml", AgentName(), body, errorText);
+    if (manager.Closing.load()) {
+        return;
+    }
+
+    bool failed = false;
+    ServerInfo info;
+    MarkupDocument document;
+    if (result != 200) {
+        RemoveLineFeeds(errorText);
+        Trace(TraceWarning, "Error %d getting server data from %s:%d. %s\n", result,
+              address.c_str(), port, errorText.c_str());
+        failed = true;
+    } else if (!StatusPage::Open(document, body)) {
+        Trace(TraceWarning, "Bad server data from %s:%d\n", address.c_str(), port);
+        failed = true;
+    }
+    std::string().swap(body);
+
+    if (failed) {
+        if (query->IsRequery && manager.Servers.Remove(query->ExistingServer.get())) {
+            manager.Post(MsgServerDropped, query->ExistingServer);
+        }
+    } else {
+        // A re-query starts from the listed record (a host older than version 3 keeps its FS2004
+        // GUID) and publishes the new contents in one step, so no reader sees them half-made.
+        if (query->IsRequery) {
+            info = *query->ExistingServer->Info();
+            info.EmptyLists();
+        } else {
+            info.Address = address;
+            info.Port = port;
+        }
+        StatusPage::ReadServerFields(document, info, manager.InstalledDirectXVersion,
+                                     query->ExpectedGUID2002, query->ExpectedGUID2004);
+
+        if (StatusPage::ReportsWrongSession(info, query->ExpectedGUID2002,
+                                            query->ExpectedGUID2004)) {
+            Trace(TraceInfo, "Thread 0x%X received wrong guid for %s:%d\n", query->ThreadId,
+                  address.c_str(), port);
+            if (query->IsRequery) {
+                manager.Servers.Remove(query->ExistingServer.get());
+                manager.Send(MsgServerDropped, query->ExistingServer);
+                query->ExistingServer->MarkReleased();
+            }
+        } else {
+            info.PingMs = manager.Network->Ping(address, kPingTimeoutMs);
+            if (manager.Closing.load()) {
+                return;
+            }
+            Trace(TraceInfo, "Ping from %s: %ld ms\n", address.c_str(),
+                  static_cast<long>(info.PingMs));
+            StatusPage::ReadPlayersAndFlightPlans(document, info);
+            const std::string sessionName = info.SessionName;
+
+            if (query->IsRequery) {
+                query->ExistingServer->Replace(std::move(info));
+                manager.Post(MsgServerUpdated, query->ExistingServer);
+            } else {
+                auto record = std::make_shared<ServerRecord>(std::move(info));
+                manager.Servers.Append(record);
+                manager.Post(MsgServerAdded, std::move(record));
+            }
+            Trace(TraceInfo, "Thread 0x%X received data for %s:%d (%s)\n", query->ThreadId,
+                  address.c_str(), port, sessionName.c_str());
+        }
+    }
+
+    manager.RunningQueries.fetch_sub(1);
+    manager.Send(MsgStatusChanged, nullptr);
+}
+
+}  // namespace perivant

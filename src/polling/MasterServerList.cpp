@@ -1,0 +1,65 @@
+#include "polling/MasterServerList.h"
+
+#include "text/CaseCompare.h"
+#include "text/IntegerValue.h"
+#include "text/SplitText.h"
+
+namespace perivant {
+
+namespace {
+
+constexpr const char kHeaderMarker[] = "CorvaneServerList";
+
+}  // namespace
+
+bool MasterServerList::ParseUrl(const std::string& url, MasterRequestTarget& target) {
+    std::vector<std::string> pieces;
+    SplitText(url, "/", false, pieces);
+    size_t hostIndex = 0;
+    if (!pieces.empty() && EqualsNoCase(pieces[0], "http:")) {
+        hostIndex = 1;
+    }
+    if (hostIndex >= pieces.size()) {
+        return false;
+    }
+    std::vector<std::string> hostParts;
+    SplitText(pieces[hostIndex], ":", false, hostParts);
+    if (hostParts.empty()) {
+        return false;
+    }
+    target.host = hostParts[0];
+    target.port = hostParts.size() == 2 ? IntegerValue(hostParts[1]) : 80;
+    target.path.clear();
+    for (size_t i = hostIndex + 1; i < pieces.size(); ++i) {
+        target.path += "/" + pieces[i];
+    }
+    if (target.path.empty()) {
+        target.path = "/";
+    }
+    return true;
+}
+
+bool MasterServerList::SplitReply(const std::string& body, std::vector<std::string>& lines) {
+    SplitText(body, "\n", false, lines);
+    return !lines.empty() && StartsWithNoCase(lines[0], kHeaderMarker);
+}
+
+bool MasterServerList::IsKeyword(const std::string& field, const char* keyword) {
+    return EqualsNoCase(field, keyword);
+}
+
+std::string MasterServerList::ExpandLineBreaks(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace perivant

@@ -1,0 +1,19 @@
+#include "polling/ServerNetwork.h"
+
+#include "polling/HttpClient.h"
+#include "polling/PingHost.h"
+
+namespace perivant {
+
+int RealServerNetwork::FetchPage(const std::string& host, int port, const std::string& objectPath,
+                                 const std::string& agentName, std::string& body,
+                                 std::string& errorText) {
+    HttpClient client;
+    return client.Get(host, port, "", "", objectPath, agentName, body, errorText);
+}
+
+int RealServerNetwork::Ping(const std::string& address, int timeoutMs) {
+    return PingHost(address, timeoutMs);
+}
+
+}  // namespace perivant

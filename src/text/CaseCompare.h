@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string_view>
+
+namespace perivant {
+
+// Byte-wise comparisons that ignore the case of ASCII letters, as the program's keywords,
+// GUIDs and flags are compared. Embedded NUL bytes are ordinary bytes.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+
+}  // namespace perivant
