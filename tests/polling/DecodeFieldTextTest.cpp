@@ -73,5 +73,8 @@ TEST(DecodeFieldText, HostilePageWithManyDistinctReferencesStaysBounded) {
     }
     std::string decoded = DecodeNumericReferences(text);
     EXPECT_LT(decoded.size(), text.size());
-    EXPECT_EQ(decoded.substr(0, 4), "\x01" "a\x02" "b");
+    EXPECT_EQ(decoded.substr(0, 4),
+              "\x01"
+              "a\x02"
+              "b");
 }
