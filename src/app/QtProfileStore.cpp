@@ -1,0 +1,167 @@
+#include "app/QtProfileStore.h"
+
+#include <climits>
+#include <optional>
+
+#include <QByteArray>
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+#include "text/Windows1252.h"
+
+namespace perivant {
+
+namespace {
+
+QString Key(std::string_view section, std::string_view name) {
+    return QString::fromUtf8(section.data(), static_cast<qsizetype>(section.size())) + u'/' +
+           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+int Clamp(long long value) {
+    return value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+// A whole decimal integer with an optional sign and surrounding blanks, saturated far beyond the
+// 32-bit range before the clamp. Anything else ("abc", "12px", "") is not a number.
+std::optional<int> ParseInteger(const QString& text) {
+    QString t = text.trimmed();
+    qsizetype at = 0;
+    bool negative = false;
+    if (at < t.size() && (t[at] == u'-' || t[at] == u'+')) {
+        negative = t[at] == u'-';
+        ++at;
+    }
+    if (at == t.size()) {
+        return std::nullopt;
+    }
+    long long magnitude = 0;
+    for (; at < t.size(); ++at) {
+        char16_t c = t[at].unicode();
+        if (c < u'0' || c > u'9') {
+            return std::nullopt;
+        }
+        if (magnitude < (1LL << 40)) {
+            magnitude = magnitude * 10 + (c - u'0');
+        }
+    }
+    return Clamp(negative ? -magnitude : magnitude);
+}
+
+}  // namespace
+
+QtProfileStore::QtProfileStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            QStringLiteral("Perivant"),
+                                            QStringLiteral("Perivant"))) {}
+
+QtProfileStore::~QtProfileStore() {
+    settings_->sync();
+}
+
+int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
+                            int defaultValue) const {
+    QVariant value = settings_->value(Key(section, name));
+    switch (value.typeId()) {
+        case QMetaType::Int:
+            return value.toInt();
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+            return Clamp(value.toLongLong());
+        case QMetaType::ULongLong: {
+            qulonglong number = value.toULongLong();
+            return number > INT_MAX ? INT_MAX : static_cast<int>(number);
+        }
+        case QMetaType::QString:
+            // What a file read back holds: every integer is text there.
+            return ParseInteger(value.toString()).value_or(defaultValue);
+        default:
+            return defaultValue;
+    }
+}
+
+std::string QtProfileStore::ReadString(std::string_view section, std::string_view name,
+                                       std::string_view defaultValue) const {
+    QVariant value = settings_->value(Key(section, name));
+    QString text;
+    switch (value.typeId()) {
+        case QMetaType::QString:
+            text = value.toString();
+            break;
+        case QMetaType::QStringList:
+            // An unquoted comma in a hand-edited file splits the text into a list.
+            text = value.toStringList().join(QStringLiteral(", "));
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+            text = value.toString();
+            break;
+        default:
+            return std::string(defaultValue);
+    }
+    return UnicodeToWindows1252(text.toStdU16String());
+}
+
+ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::string_view name,
+                                              const Bytes& defaultValue) const {
+    QVariant value = settings_->value(Key(section, name));
+    if (value.typeId() != QMetaType::QByteArray) {
+        return defaultValue;
+    }
+    QByteArray block = value.toByteArray();
+    return Bytes(block.begin(), block.end());
+}
+
+void QtProfileStore::WriteInt(std::string_view section, std::string_view name, int value) {
+    settings_->setValue(Key(section, name), value);
+    Written();
+}
+
+void QtProfileStore::WriteString(std::string_view section, std::string_view name,
+                                 std::string_view value) {
+    settings_->setValue(Key(section, name), QString::fromStdU16String(Windows1252ToUnicode(value)));
+    Written();
+}
+
+void QtProfileStore::WriteBytes(std::string_view section, std::string_view name,
+                                std::span<const std::uint8_t> value) {
+    settings_->setValue(Key(section, name), QByteArray(reinterpret_cast<const char*>(value.data()),
+                                                       static_cast<qsizetype>(value.size())));
+    Written();
+}
+
+bool QtProfileStore::Contains(std::string_view section, std::string_view name) const {
+    return settings_->contains(Key(section, name));
+}
+
+void QtProfileStore::BeginBatch() {
+    ++batchDepth_;
+}
+
+void QtProfileStore::EndBatch() {
+    if (batchDepth_ > 0 && --batchDepth_ == 0) {
+        settings_->sync();
+    }
+}
+
+// Values owned by single features (help and notice marks) are written one at a time and must
+// survive a crash right after; only a batch may wait.
+void QtProfileStore::Written() {
+    if (batchDepth_ == 0) {
+        settings_->sync();
+    }
+}
+
+bool QtProfileStore::Flush() {
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
+}
+
+QString QtProfileStore::FileName() const {
+    return settings_->fileName();
+}
+
+}  // namespace perivant

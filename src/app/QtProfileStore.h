@@ -1,0 +1,53 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+#include "app/ProfileStore.h"
+
+class QSettings;
+
+namespace perivant {
+
+// The program's settings store: QSettings in the platform's native format for the organisation
+// and application "Perivant" (on Linux $XDG_CONFIG_HOME/Perivant/Perivant.conf). Sections are
+// QSettings groups. Integers are stored as integers, texts converted from Windows-1252 to Unicode,
+// byte blocks as byte arrays. A hand-edited file may hold anything: a value that does not read as
+// the asked kind gives the default, and an integer beyond the 32-bit range is clamped to it.
+// Each write reaches the file at once; inside a batch, when the outermost batch ends.
+class QtProfileStore : public ProfileStore {
+public:
+    QtProfileStore();
+    ~QtProfileStore() override;
+    QtProfileStore(const QtProfileStore&) = delete;
+    QtProfileStore& operator=(const QtProfileStore&) = delete;
+
+    int ReadInt(std::string_view section, std::string_view name, int defaultValue) const override;
+    std::string ReadString(std::string_view section, std::string_view name,
+                           std::string_view defaultValue) const override;
+    Bytes ReadBytes(std::string_view section, std::string_view name,
+                    const Bytes& defaultValue) const override;
+
+    void WriteInt(std::string_view section, std::string_view name, int value) override;
+    void WriteString(std::string_view section, std::string_view name,
+                     std::string_view value) override;
+    void WriteBytes(std::string_view section, std::string_view name,
+                    std::span<const std::uint8_t> value) override;
+
+    bool Contains(std::string_view section, std::string_view name) const override;
+    void BeginBatch() override;
+    void EndBatch() override;
+    bool Flush() override;
+
+    // The file (or other location) that holds the settings.
+    QString FileName() const;
+
+private:
+    void Written();
+
+    std::unique_ptr<QSettings> settings_;
+    int batchDepth_ = 0;
+};
+
+}  // namespace perivant

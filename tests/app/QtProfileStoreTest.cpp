@@ -1,0 +1,181 @@
+#include "app/QtProfileStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <QSettings>
+
+#include "app/AppSettings.h"
+
+namespace perivant {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSection = "Settings";
+
+// Every test process gets a configuration home of its own, set before the first QSettings is
+// built (QSettings fixes its paths then), so no test touches the user's real settings and
+// parallel test processes never share a file.
+class ConfigHome : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "perivant-settings-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    static fs::path File() { return dir_ / "Perivant" / "Perivant.conf"; }
+
+private:
+    static inline fs::path dir_;
+};
+
+[[maybe_unused]] auto* const kConfigHome = ::testing::AddGlobalTestEnvironment(new ConfigHome);
+
+std::string FileText() {
+    std::ifstream in(ConfigHome::File(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFileText(const std::string& text) {
+    fs::create_directories(ConfigHome::File().parent_path());
+    std::ofstream(ConfigHome::File(), std::ios::binary | std::ios::trunc) << text;
+}
+
+// QSettings keeps what it wrote in a process-wide cache and re-reads the file only when its size
+// or time changes. A trailing blank line forces the parse from text, as at the next program start.
+void MakeStoreRereadFile() {
+    std::ofstream(ConfigHome::File(), std::ios::binary | std::ios::app) << "\n";
+}
+
+TEST(QtProfileStore, SettingsRoundTripThroughTheUserFile) {
+    fs::remove(ConfigHome::File());
+    AppSettings saved;
+    {
+        QtProfileStore store;
+        LoadSettings(saved, store, 1280, 1024);
+        EXPECT_EQ(saved.MaxThreads, 15);
+        EXPECT_EQ(saved.WindowPosition, (WindowRect{128, 162, 1152, 862}));
+    }
+    saved.WindowMaximized = true;
+    saved.WindowPosition = {-8, -8, 1288, 1032};
+    saved.ServerListViewHeight = 316;
+    saved.MasterServerURL = "http://127.0.0.2:8080/cgi-bin/list?a=1, b=2";
+    saved.MaxThreads = 200;
+    saved.RefreshAtStartup = false;
+    saved.FilterTextString = "Caf\xE9 \x80\xB0 @at; \"q\" \\";
+    saved.FilterServerNamesString = "@ByteArray(x)";
+    {
+        QtProfileStore store;
+        SaveSettings(saved, store);
+        EXPECT_EQ(store.FileName().toStdString(), ConfigHome::File().string());
+
+        // Written when the save returns, not only when the store goes.
+        ASSERT_TRUE(fs::exists(ConfigHome::File()));
+        std::string text = FileText();
+        EXPECT_NE(text.find("[Settings]\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("MaxThreads=200\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("RefreshAtStartup=0\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("ShowCloseMsg=1\n"), std::string::npos) << text;
+        EXPECT_NE(text.find("WindowPosition=@ByteArray("), std::string::npos) << text;
+    }
+
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    AppSettings back;
+    LoadSettings(back, store, 1024, 768);
+    EXPECT_TRUE(back.WindowMaximized);
+    EXPECT_EQ(back.WindowPosition, saved.WindowPosition);
+    EXPECT_EQ(back.ServerListViewHeight, 316);
+    EXPECT_EQ(back.MasterServerURL, saved.MasterServerURL);
+    EXPECT_EQ(back.MaxThreads, 200);
+    EXPECT_FALSE(back.RefreshAtStartup);
+    EXPECT_TRUE(back.ShowCloseMsg);
+    EXPECT_EQ(back.FilterPingNum, 500);
+    EXPECT_EQ(back.FilterTextString, saved.FilterTextString);
+    EXPECT_EQ(back.FilterServerNamesString, saved.FilterServerNamesString);
+
+    // The file holds Unicode text: the euro sign is U+20AC, not the control 0x80.
+    QSettings raw(QSettings::NativeFormat, QSettings::UserScope, "Perivant", "Perivant");
+    EXPECT_EQ(raw.value("Settings/MaxThreads").typeId(), QMetaType::QString) << "parsed from text";
+    EXPECT_EQ(raw.value("Settings/FilterTextString").toString(),
+              QString::fromStdU16String(u"Caf\u00E9 \u20AC\u00B0 @at; \"q\" \\"));
+}
+
+TEST(QtProfileStore, HandEditedValuesLoadSane) {
+    WriteFileText(
+        "[Settings]\n"
+        "MaxThreads=abc\n"
+        "this line is not a setting\n"
+        "FilterPingNum=99999999999\n"
+        "FilterPlayersNum=-99999999999999999999999\n"
+        "ServerSortOrder=\" 7 \"\n"
+        "ServerListViewWidth=12px\n"
+        "PlayerViewWidth=\n"
+        "RefreshAtStartup=2\n"
+        "ShowCloseMsg=true\n"
+        "FilterEnable=1\n"
+        "WindowPosition=@ByteArray(short)\n"
+        "MasterServerURL=@ByteArray(http://x/)\n"
+        "FilterTextString=a, b\n"
+        "FilterServerNamesString=\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\n");
+    QtProfileStore store;
+    AppSettings s;
+    LoadSettings(s, store, 1280, 1024);
+    EXPECT_EQ(s.MaxThreads, 15);
+    EXPECT_EQ(s.FilterPingNum, 2147483647);
+    EXPECT_EQ(s.FilterPlayersNum, -2147483647 - 1);
+    EXPECT_EQ(s.ServerSortOrder, 7);
+    EXPECT_EQ(s.ServerListViewWidth, 0);
+    EXPECT_EQ(s.PlayerViewWidth, 0);
+    EXPECT_FALSE(s.RefreshAtStartup);
+    EXPECT_TRUE(s.ShowCloseMsg) << "not a number: the default";
+    EXPECT_TRUE(s.FilterEnable);
+    EXPECT_EQ(s.WindowPosition, (WindowRect{128, 162, 1152, 862}));
+    EXPECT_EQ(s.MasterServerURL, kDefaultMasterServerURL);
+    EXPECT_EQ(s.FilterTextString, "a, b");
+    EXPECT_EQ(s.FilterServerNamesString, "\xE9\x80?");
+
+    // Values of one kind read as another give the reader's default.
+    EXPECT_EQ(store.ReadBytes(kSection, "MaxThreads", {9}), ProfileStore::Bytes{9});
+    EXPECT_EQ(store.ReadString(kSection, "WindowPosition", "dflt"), "dflt");
+    EXPECT_EQ(store.ReadString(kSection, "Absent", "dflt"), "dflt");
+    EXPECT_FALSE(store.Contains(kSection, "Absent"));
+    EXPECT_TRUE(store.Contains(kSection, "MaxThreads"));
+}
+
+TEST(QtProfileStore, DirectWritesReachTheFileAtOnce) {
+    QtProfileStore store;
+    WriteSettingsInt(store, kHideNewsMsg, 3);
+    WriteSettingsString(store, kHideVersionMsg, "1.4b2");
+    store.WriteInt(kSection, kHideDirectXMsg, 1);
+    // Still open: the file must already hold all three, as a crash now must not lose them.
+    std::string text = FileText();
+    EXPECT_NE(text.find("HideNewsMsg=3\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("HideVersionMsg=1.4b2\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("HideDirectXMsg=1\n"), std::string::npos) << text;
+
+    EXPECT_EQ(ReadSettingsInt(store, kHideNewsMsg, 0), 3);
+    EXPECT_EQ(ReadSettingsInt(store, kHideClipboardMsg, 0), 0);
+    EXPECT_EQ(ReadSettingsString(store, kHideVersionMsg, kHideVersionMsgDefault), "1.4b2");
+
+    // A value may change its kind; the latest write wins.
+    store.WriteString(kSection, "HideNewsMsg", "x");
+    EXPECT_EQ(store.ReadInt(kSection, "HideNewsMsg", -1), -1);
+    store.WriteInt(kSection, "HideNewsMsg", 4);
+    EXPECT_EQ(store.ReadInt(kSection, "HideNewsMsg", -1), 4);
+    EXPECT_TRUE(store.Flush());
+}
+
+}  // namespace
+}  // namespace perivant
