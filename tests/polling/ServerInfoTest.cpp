@@ -83,15 +83,16 @@ TEST(ServerRecord, ReplaceKeepsIdentityAddressAndPortAndOldSnapshotsStayIntact) 
 }
 
 TEST(ServerRecord, ConcurrentReplaceAndReadSeeWholeRecordsOnly) {
-    ServerPtr record = MakeRecord("127.0.0.2", 0, 0);
+    ServerInfo first;
+    first.ServerName = "n0";
+    auto record = std::make_shared<ServerRecord>(std::move(first));
     std::atomic<bool> stop{false};
     std::atomic<int> torn{0};
     std::thread reader([&] {
         while (!stop.load()) {
             auto info = record->Info();
             // Every writer keeps name and player count in step.
-            if (!info->ServerName.empty() &&
-                info->ServerName != "n" + std::to_string(info->Players.size())) {
+            if (info->ServerName != "n" + std::to_string(info->Players.size())) {
                 ++torn;
             }
         }
