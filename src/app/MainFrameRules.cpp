@@ -1,0 +1,71 @@
+#include "app/MainFrameRules.h"
+
+#include <algorithm>
+
+namespace perivant {
+
+WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h) {
+    WindowRect r = saved;
+    if (r.left < 0 || r.left > w) {
+        r.left = 0;
+    }
+    if (r.top < 0 || r.top > h) {
+        r.top = 0;
+    }
+    if (r.right > w || r.right < 0) {
+        r.right = w;
+    }
+    if (r.bottom > h || r.bottom < 0) {
+        r.bottom = h;
+    }
+    // Widths are computed in 64 bits: a hand-edited rectangle must not overflow them.
+    if (static_cast<long long>(r.right) - r.left < 100) {
+        r.right = r.right + 100;
+    }
+    if (static_cast<long long>(r.bottom) - r.top < 100) {
+        r.bottom = r.bottom + 100;
+    }
+    return r;
+}
+
+PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy) {
+    PaneSizes p;
+    const int saved[] = {s.ServerListViewWidth,  s.ServerListViewHeight, s.PlayerViewWidth,
+                         s.PlayerViewHeight,     s.FlightPlanViewWidth,  s.FlightPlanViewHeight,
+                         s.ServerInfoViewWidth,  s.ServerInfoViewHeight};
+    if (std::all_of(std::begin(saved), std::end(saved), [](int v) { return v >= 20; })) {
+        p.rows[0] = s.ServerListViewHeight;
+        p.rows[1] = s.PlayerViewHeight;
+        p.rows[2] = s.FlightPlanViewHeight;
+        p.columns[0] = std::max(0, cx - s.ServerInfoViewWidth - 19);
+        p.columns[1] = std::max(0, s.ServerInfoViewWidth + 19);
+    } else {
+        const int g = cy / 5 - 35;
+        p.rows[0] = std::max(0, 3 * g);
+        p.rows[1] = std::max(0, g + 34);
+        p.rows[2] = std::max(0, g);
+        p.columns[0] = std::max(0, cx - 330);
+        p.columns[1] = 330;
+    }
+    return p;
+}
+
+std::string MainFrameRules::StatusText(bool masterFetchBusy, int runningQueries,
+                                       int queuedQueries, int totalServers, int filteredOut) {
+    if (masterFetchBusy) {
+        return "Retrieving server list from Master Server...";
+    }
+    if (runningQueries != 0) {
+        const int n = runningQueries + queuedQueries;
+        return "(" + std::to_string(n) + " Corvane server" + (n > 1 ? "s" : "") +
+               " remaining) Retrieving data...";
+    }
+    if (filteredOut > 0) {
+        return "Done. " + std::to_string(totalServers - filteredOut) + " of " +
+               std::to_string(totalServers) + " Corvane servers shown. (" +
+               std::to_string(filteredOut) + " filtered out)";
+    }
+    return "Done. " + std::to_string(totalServers) + " Corvane servers online.";
+}
+
+}  // namespace perivant

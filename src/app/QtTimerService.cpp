@@ -1,0 +1,33 @@
+#include "app/QtTimerService.h"
+
+#include <QTimer>
+
+namespace perivant {
+
+QtTimerService::~QtTimerService() {
+    for (auto& [id, timer] : m_timers) {
+        delete timer;
+    }
+}
+
+int QtTimerService::StartTimer(int periodMs, std::function<void()> callback) {
+    const int id = m_nextId++;
+    auto* timer = new QTimer(m_parent);
+    timer->setInterval(periodMs);
+    QObject::connect(timer, &QTimer::timeout, timer, std::move(callback));
+    timer->start();
+    m_timers[id] = timer;
+    return id;
+}
+
+void QtTimerService::KillTimer(int id) {
+    auto it = m_timers.find(id);
+    if (it != m_timers.end()) {
+        it->second->stop();
+        // The callback may be the one killing its own timer: delete once it has returned.
+        it->second->deleteLater();
+        m_timers.erase(it);
+    }
+}
+
+}  // namespace perivant

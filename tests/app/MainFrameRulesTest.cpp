@@ -1,0 +1,69 @@
+#include "app/MainFrameRules.h"
+
+#include <gtest/gtest.h>
+
+using namespace perivant;
+
+TEST(MainFrameRules, StatusTextForEveryState) {
+    EXPECT_EQ(MainFrameRules::StatusText(true, 5, 5, 3, 1),
+              "Retrieving server list from Master Server...");
+    EXPECT_EQ(MainFrameRules::StatusText(false, 1, 0, 0, 0),
+              "(1 Corvane server remaining) Retrieving data...");
+    EXPECT_EQ(MainFrameRules::StatusText(false, 1, 1, 0, 0),
+              "(2 Corvane servers remaining) Retrieving data...");
+    EXPECT_EQ(MainFrameRules::StatusText(false, 0, 0, 0, 0), "Done. 0 Corvane servers online.");
+    EXPECT_EQ(MainFrameRules::StatusText(false, 0, 0, 5, 5),
+              "Done. 0 of 5 Corvane servers shown. (5 filtered out)");
+    EXPECT_EQ(MainFrameRules::StatusText(false, 0, 3, 7, 0), "Done. 7 Corvane servers online.")
+        << "queued queries alone do not count as running";
+}
+
+TEST(MainFrameRules, WindowRectIsClippedToTheDisplay) {
+    WindowRect r = MainFrameRules::ClipWindowRect({3000, 10, 3500, 600}, 1024, 768);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right, 1024);
+    EXPECT_EQ(r.bottom, 600);
+    r = MainFrameRules::ClipWindowRect({100, 100, 150, 150}, 1024, 768);
+    EXPECT_EQ(r.right - r.left, 150);
+    EXPECT_EQ(r.bottom - r.top, 150);
+    r = MainFrameRules::ClipWindowRect({-5, -5, -1, -1}, 800, 600);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 800);
+    EXPECT_EQ(r.bottom, 600);
+    // A hand-edited rectangle with extreme values must not overflow the width test.
+    r = MainFrameRules::ClipWindowRect({INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN}, 800, 600);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 800);
+    EXPECT_EQ(r.bottom, 600);
+}
+
+TEST(MainFrameRules, InitialPaneSizes) {
+    AppSettings s;
+    PaneSizes p = MainFrameRules::InitialPaneSizes(s, 1024, 700);
+    EXPECT_EQ(p.rows[0], 315);
+    EXPECT_EQ(p.rows[1], 139);
+    EXPECT_EQ(p.rows[2], 105);
+    EXPECT_EQ(p.columns[0], 694);
+    EXPECT_EQ(p.columns[1], 330);
+
+    s.ServerListViewWidth = s.ServerListViewHeight = 300;
+    s.PlayerViewWidth = 300;
+    s.PlayerViewHeight = 120;
+    s.FlightPlanViewWidth = 300;
+    s.FlightPlanViewHeight = 90;
+    s.ServerInfoViewWidth = 250;
+    s.ServerInfoViewHeight = 300;
+    p = MainFrameRules::InitialPaneSizes(s, 1000, 700);
+    EXPECT_EQ(p.rows[0], 300);
+    EXPECT_EQ(p.rows[1], 120);
+    EXPECT_EQ(p.rows[2], 90);
+    EXPECT_EQ(p.columns[0], 1000 - 250 - 19);
+    EXPECT_EQ(p.columns[1], 269);
+
+    s.PlayerViewWidth = 19;  // one size below 20 brings the default layout back
+    p = MainFrameRules::InitialPaneSizes(s, 1024, 700);
+    EXPECT_EQ(p.rows[0], 315);
+    EXPECT_EQ(p.columns[1], 330);
+}

@@ -1,0 +1,78 @@
+#include "app/QtFrameTarget.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <atomic>
+#include <thread>
+
+using namespace perivant;
+
+class QtFrameTargetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void postedMessagesArriveInOrderOnTheGuiThread() {
+        QObject owner;
+        std::vector<int> seen;
+        Qt::HANDLE guiThread = QThread::currentThreadId();
+        bool allOnGui = true;
+        auto target = std::make_shared<QtFrameTarget>(&owner, [&](FrameMessage m, ServerPtr) {
+            seen.push_back(m);
+            allOnGui = allOnGui && QThread::currentThreadId() == guiThread;
+        });
+        std::thread worker([target] {
+            target->Post(MsgServerAdded, nullptr);
+            target->Post(MsgServerUpdated, nullptr);
+        });
+        worker.join();
+        QVERIFY(seen.empty());  // posted: nothing runs until the loop does
+        QTRY_COMPARE(seen.size(), size_t(2));
+        QCOMPARE(seen[0], int(MsgServerAdded));
+        QCOMPARE(seen[1], int(MsgServerUpdated));
+        QVERIFY(allOnGui);
+    }
+
+    void sendWaitsForTheHandler() {
+        QObject owner;
+        std::atomic<int> handled{0};
+        auto target = std::make_shared<QtFrameTarget>(
+            &owner, [&](FrameMessage, ServerPtr) { handled++; });
+        std::atomic<bool> returned{false};
+        std::thread worker([&] {
+            target->Send(MsgStatusChanged, nullptr);
+            returned = handled.load() == 1;
+        });
+        QTRY_VERIFY(handled.load() == 1);
+        worker.join();
+        QVERIFY(returned.load());
+
+        // On the GUI thread Send is a direct call.
+        target->Send(MsgStatusChanged, nullptr);
+        QCOMPARE(handled.load(), 2);
+    }
+
+    void senderIsReleasedWhenTheFrameGoesAway() {
+        auto owner = std::make_unique<QObject>();
+        std::atomic<int> handled{0};
+        auto target = std::make_shared<QtFrameTarget>(
+            owner.get(), [&](FrameMessage, ServerPtr) { handled++; });
+        std::atomic<bool> returned{false};
+        std::thread worker([&] {
+            target->Send(MsgServerDropped, nullptr);
+            returned = true;
+        });
+        // Give the worker time to queue its message, then destroy the frame unhandled.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        owner.reset();
+        worker.join();
+        QVERIFY(returned.load());
+        QCOMPARE(handled.load(), 0);
+        // A frame that is gone swallows later messages.
+        target->Post(MsgServerAdded, nullptr);
+        target->Send(MsgStatusChanged, nullptr);
+        QCoreApplication::processEvents();
+        QCOMPARE(handled.load(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(QtFrameTargetTest)
+#include "QtFrameTargetTest.moc"
