@@ -14,22 +14,32 @@ constexpr size_t kMaxTextLength = static_cast<size_t>(std::numeric_limits<int32_
 
 constexpr unsigned char kSpace = 1;      // skipped before a token
 constexpr unsigned char kDelimiter = 2;  // ends an unquoted token
+constexpr unsigned char kNotPlainNameStart = 4;
 
 struct CharClasses {
     unsigned char of[256] = {};
     constexpr CharClasses() {
         for (unsigned char c : {' ', '\t', '\n', '\r'}) {
-            of[c] = kSpace | kDelimiter;
+            of[c] = kSpace | kDelimiter | kNotPlainNameStart;
         }
-        for (unsigned char c : {'<', '>', '=', '\\', '/', '?', '!'}) {
+        for (unsigned char c : {'/', '?', '!'}) {
+            of[c] = kDelimiter | kNotPlainNameStart;
+        }
+        for (unsigned char c : {'<', '>', '=', '\\'}) {
             of[c] = kDelimiter;
         }
+        of[static_cast<unsigned char>('"')] = kNotPlainNameStart;
+        of[static_cast<unsigned char>('\'')] = kNotPlainNameStart;
     }
 };
 constexpr CharClasses kClasses;
 
 inline bool IsSpace(char c) {
     return (kClasses.of[static_cast<unsigned char>(c)] & kSpace) != 0;
+}
+// Anything but white space, a delimiter or a quote starts an ordinary element name.
+inline bool IsPlainNameStart(char c) {
+    return (kClasses.of[static_cast<unsigned char>(c)] & kNotPlainNameStart) == 0;
 }
 inline bool IsDelimiter(char c) {
     return (kClasses.of[static_cast<unsigned char>(c)] & kDelimiter) != 0;
@@ -233,22 +243,26 @@ bool MarkupDocument::Load(std::string_view text) {
         loaded = false;
     }
     if (!loaded) {
-        if (elementTable.empty()) {
-            elementTable.resize(1);
+        if (!elementTable.empty()) {
+            elementTable[0] = ElementPosition();
         }
-        elementTable[0] = ElementPosition();
         nextFreeIndex = 1;
     }
     RewindAll();
     return loaded;
 }
 
-int MarkupDocument::TakeEntry() {
-    const int entry = nextFreeIndex++;
-    if (static_cast<size_t>(entry) >= elementTable.size()) {
-        elementTable.resize(elementTable.size() + elementTable.size() / 2);
+// Rare, so kept out of the parse loop.
+[[gnu::noinline]] void MarkupDocument::GrowTable() {
+    elementTable.resize(elementTable.size() + elementTable.size() / 2);
+}
+
+inline int MarkupDocument::AddEntry(const ElementPosition& entry) {
+    if (static_cast<size_t>(nextFreeIndex) == elementTable.size()) {
+        GrowTable();
     }
-    return entry;
+    elementTable[nextFreeIndex] = entry;
+    return nextFreeIndex++;
 }
 
 bool MarkupDocument::Fail(std::string message) {
@@ -277,78 +291,84 @@ bool MarkupDocument::Parse() {
         if (tagOpen == kNone) {
             return Fail("Element tag not found");
         }
-        const size_t nameStart = SkipSpace(text, len, tagOpen + 1);
-        if (nameStart >= len) {
-            return Fail("Abrupt end within tag");
+        size_t nameStart = tagOpen + 1;
+        if (nameStart >= len || IsSpace(text[nameStart])) {
+            nameStart = SkipSpace(text, len, nameStart);
+            if (nameStart >= len) {
+                return Fail("Abrupt end within tag");
+            }
         }
         const char first = text[nameStart];
-        if (first == '"' || first == '\'') {
-            return Fail("Tag starts with quote");
-        }
-        if (first == '?' || first == '!') {
-            scan = SkipSpecialNode(tagOpen);
-            if (scan == kNone) {
-                return Fail("Invalid node");
+        if (!IsPlainNameStart(first)) {
+            if (first == '"' || first == '\'') {
+                return Fail("Tag starts with quote");
             }
-            continue;
-        }
-        if (first == '/') {
-            // An end tag before the top-level element: nothing was loaded and nothing is said.
-            if (open == 0) {
-                return false;
+            if (first == '?' || first == '!') {
+                scan = SkipSpecialNode(tagOpen);
+                if (scan == kNone) {
+                    return Fail("Invalid node");
+                }
+                continue;
             }
-            const NameSpan name = openNames.back();
-            const size_t tagClose =
-                ScanEndTag(tagOpen, std::string_view(text + name.start, name.length));
-            if (tagClose == kNone) {
-                return false;
+            if (first == '/') {
+                // An end tag before the top-level element: nothing loaded, nothing to say.
+                if (open == 0) {
+                    return false;
+                }
+                const NameSpan name = openNames.back();
+                // The usual "</name>" gives what the token scan gives, without the tokens.
+                const size_t after = nameStart + 1 + name.length;
+                size_t tagClose = after;
+                if (after >= len || text[after] != '>' ||
+                    std::memcmp(text + nameStart + 1, text + name.start, name.length) != 0) {
+                    tagClose =
+                        ScanEndTag(tagOpen, std::string_view(text + name.start, name.length));
+                    if (tagClose == kNone) {
+                        return false;
+                    }
+                }
+                ElementPosition& closed = elementTable[open];
+                closed.endTagOpen = static_cast<int32_t>(tagOpen);
+                closed.endTagClose = static_cast<int32_t>(tagClose);
+                openNames.pop_back();
+                lastChild = open;
+                open = closed.parentEntry;
+                if (open == 0) {
+                    elementTable[0].firstChild = lastChild;
+                    return true;
+                }
+                scan = tagClose + 1;
+                continue;
             }
-            ElementPosition& closed = elementTable[open];
-            closed.endTagOpen = static_cast<int32_t>(tagOpen);
-            closed.endTagClose = static_cast<int32_t>(tagClose);
-            openNames.pop_back();
-            lastChild = open;
-            open = closed.parentEntry;
-            if (open == 0) {
-                elementTable[0].firstChild = lastChild;
-                return true;
-            }
-            scan = tagClose + 1;
-            continue;
         }
 
         const size_t nameEnd = UnquotedTokenEnd(text, len, nameStart);
-        const size_t tagClose = FindChar(text, len, nameEnd, '>');
+        const size_t tagClose =
+            nameEnd < len && text[nameEnd] == '>' ? nameEnd : FindChar(text, len, nameEnd, '>');
         if (tagClose == kNone) {
             return Fail("End of tag not found");
         }
-        const int entry = TakeEntry();
-        ElementPosition& element = elementTable[entry];
-        element.startTagOpen = static_cast<int32_t>(tagOpen);
-        element.startTagClose = static_cast<int32_t>(tagClose);
-        element.parentEntry = open;
-        element.firstChild = 0;
-        element.nextSibling = 0;
+        const bool empty = text[tagClose - 1] == '/';
+        // An open element's end tag offset is where its content starts until the end tag is met.
+        const size_t endOpen = empty ? tagClose - 1 : tagClose + 1;
+        const int entry = AddEntry({static_cast<int32_t>(tagOpen), static_cast<int32_t>(tagClose),
+                                    static_cast<int32_t>(endOpen),
+                                    static_cast<int32_t>(empty ? tagClose : 0), open, 0, 0});
         if (lastChild != 0) {
             elementTable[lastChild].nextSibling = entry;
         } else if (open != 0) {
             elementTable[open].firstChild = entry;
         }
         scan = tagClose + 1;
-        if (text[tagClose - 1] == '/') {
-            element.endTagOpen = static_cast<int32_t>(tagClose - 1);
-            element.endTagClose = static_cast<int32_t>(tagClose);
-            if (open == 0) {
-                elementTable[0].firstChild = entry;
-                return true;
-            }
-            lastChild = entry;
-        } else {
-            element.endTagOpen = static_cast<int32_t>(scan);
-            element.endTagClose = 0;
+        if (!empty) {
             openNames.push_back({nameStart, nameEnd - nameStart});
             open = entry;
             lastChild = 0;
+        } else if (open == 0) {
+            elementTable[0].firstChild = entry;
+            return true;
+        } else {
+            lastChild = entry;
         }
     }
 }
@@ -478,6 +498,9 @@ bool MarkupDocument::FindNext(const char* name) {
 }
 
 bool MarkupDocument::FindNextChild(const char* name) {
+    if (nextFreeIndex <= 1) {
+        return false;
+    }
     if (currentIndex == 0) {
         FindNext(nullptr);
     }

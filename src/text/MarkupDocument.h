@@ -45,7 +45,8 @@ public:
 
 private:
     bool Parse();
-    int TakeEntry();
+    int AddEntry(const ElementPosition& entry);
+    void GrowTable();
     bool Fail(std::string message);
     size_t ScanEndTag(size_t tagOpen, std::string_view name);
     size_t SkipSpecialNode(size_t tagOpen) const;
