@@ -105,11 +105,10 @@ bool LabServer::OpenListener(Site& site, bool listening, std::string& error) {
     }
     site.fd = fd;
     // A refusing host keeps its port bound without listening: connections are refused and no
-    // other program can take the port meanwhile.
-    if (listening) {
-        int on = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    }
+    // other program can take the port meanwhile. Address reuse lets every socket bind beside
+    // the TIME_WAIT connections an earlier run left on the same address and port.
+    int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(site.port);
@@ -190,6 +189,9 @@ bool LabServer::Start(std::string& error) {
         }
         HostModel model = BuildHostModel(m_options, i, site.address, site.port, site.fault);
         listed.push_back({site.address, site.port, model.masterGuid2002, model.masterGuid2004});
+        if (!m_options.manifestFile.empty()) {
+            m_manifest += ManifestLine(model);
+        }
     }
     m_masterBody = Share(BuildMasterList(m_options, listed));
     m_startMs = NowMs();
@@ -202,12 +204,7 @@ std::string LabServer::MasterUrl() const {
 }
 
 std::string LabServer::Manifest() const {
-    std::string manifest = ManifestHeader();
-    for (std::size_t i = 0; i < m_hosts.size(); ++i) {
-        const Site& site = m_hosts[i];
-        manifest += ManifestLine(BuildHostModel(m_options, i, site.address, site.port, site.fault));
-    }
-    return manifest;
+    return ManifestHeader() + m_manifest;
 }
 
 void LabServer::Run() {
@@ -342,11 +339,12 @@ void LabServer::OnReadable(std::uint64_t id, Connection& c) {
         if (end == std::string::npos) {
             end = c.head.find("\n\n");
         }
-        if (end != std::string::npos) {
+        bool tooLong = end == std::string::npos ? c.head.size() > kMaxHead : end > kMaxHead;
+        if (!tooLong && end != std::string::npos) {
             OnHead(id, c);
             return;
         }
-        if (c.head.size() > kMaxHead) {
+        if (tooLong) {
             ++SiteOf(c).requests;
             Respond(c, 431, "text/html", ErrorPage(431));
             StartSending(id, c, 0);

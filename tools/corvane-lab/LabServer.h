@@ -28,6 +28,7 @@ public:
     bool Start(std::string& error);
 
     std::string MasterUrl() const;
+    // The manifest (built by Start when options ask for one).
     std::string Manifest() const;
 
     // Serves until the time limit passes or SIGINT/SIGTERM arrives.
@@ -97,7 +98,7 @@ private:
     const LabOptions& m_options;
     Site m_master;
     std::vector<Site> m_hosts;
-    std::string m_masterList;
+    std::string m_manifest;  // lines without the header
     SharedText m_masterBody;
     int m_epoll = -1;
     int m_signals = -1;
