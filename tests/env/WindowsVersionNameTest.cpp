@@ -8,49 +8,42 @@
 namespace perivant {
 namespace {
 
-int NameOf(uint32_t platform, uint32_t major, uint32_t minor, const std::string& servicePack,
-           std::string& name) {
-    name = "unchanged";
-    return WindowsVersionName({platform, major, minor, servicePack}, name);
-}
+struct Row {
+    WindowsVersionRecord record;
+    const char* name;  // nullptr: no name, the text stays as it was
+    int code;
+};
 
-TEST(WindowsVersionNameTest, NamesTheKnownVersions) {
-    std::string name;
-    EXPECT_EQ(NameOf(0, 3, 11, "", name), 0);
-    EXPECT_EQ(name, "Win32S");
-    EXPECT_EQ(NameOf(1, 4, 0, "", name), 1);
-    EXPECT_EQ(name, "Windows 95");
-    EXPECT_EQ(NameOf(1, 4, 0, " C", name), 2);
-    EXPECT_EQ(name, "Windows 95-OSR2");
-    EXPECT_EQ(NameOf(1, 4, 0, " B", name), 2);
-    EXPECT_EQ(NameOf(1, 4, 0, " c", name), 1);  // the test is case-exact
-    EXPECT_EQ(NameOf(1, 4, 0, "C", name), 1);   // second character, not first
-    EXPECT_EQ(NameOf(1, 4, 10, "", name), 3);
-    EXPECT_EQ(name, "Windows 98");
-    EXPECT_EQ(NameOf(1, 4, 10, " A ", name), 4);
-    EXPECT_EQ(name, "Windows 98-SE");
-    EXPECT_EQ(NameOf(1, 4, 90, " A", name), 5);
-    EXPECT_EQ(name, "Windows ME");
-    EXPECT_EQ(NameOf(2, 3, 51, "Service Pack 5", name), 6);
-    EXPECT_EQ(name, "Windows NT");
-    EXPECT_EQ(NameOf(2, 4, 0, "", name), 6);
-    EXPECT_EQ(NameOf(2, 5, 0, "", name), 7);
-    EXPECT_EQ(name, "Windows 2000");
-    EXPECT_EQ(NameOf(2, 5, 1, "Service Pack 3", name), 8);
-    EXPECT_EQ(name, "Windows XP");
-}
-
-TEST(WindowsVersionNameTest, OtherVersionsGiveMinusOneAndLeaveTheName) {
-    std::string name;
-    const WindowsVersionRecord others[] = {
-        {2, 5, 2, ""}, {2, 6, 0, ""}, {2, 10, 0, ""}, {1, 4, 1, ""},
-        {1, 5, 0, ""}, {1, 3, 0, ""}, {3, 4, 0, ""},  {2, 5, 3, ""},
+TEST(WindowsVersionNameTest, NamesKnownVersionsAndLeavesOthersAlone) {
+    const Row rows[] = {
+        {{0, 3, 11, ""}, "Win32S", 0},
+        {{1, 4, 0, ""}, "Windows 95", 1},
+        {{1, 4, 0, " C"}, "Windows 95-OSR2", 2},
+        {{1, 4, 0, " B"}, "Windows 95-OSR2", 2},
+        {{1, 4, 0, " c"}, "Windows 95", 1},  // the test is case-exact
+        {{1, 4, 0, "C"}, "Windows 95", 1},   // second character, not first
+        {{1, 4, 10, ""}, "Windows 98", 3},
+        {{1, 4, 10, " A "}, "Windows 98-SE", 4},
+        {{1, 4, 90, " A"}, "Windows ME", 5},
+        {{2, 3, 51, "Service Pack 5"}, "Windows NT", 6},
+        {{2, 4, 0, ""}, "Windows NT", 6},
+        {{2, 5, 0, ""}, "Windows 2000", 7},
+        {{2, 5, 1, "Service Pack 3"}, "Windows XP", 8},
+        {{2, 5, 2, ""}, nullptr, -1},
+        {{2, 6, 0, ""}, nullptr, -1},
+        {{2, 10, 0, ""}, nullptr, -1},
+        {{1, 4, 1, ""}, nullptr, -1},
+        {{1, 5, 0, ""}, nullptr, -1},
+        {{1, 3, 0, ""}, nullptr, -1},
+        {{3, 4, 0, ""}, nullptr, -1},
     };
-    for (const WindowsVersionRecord& record : others) {
-        name = "unchanged";
-        EXPECT_EQ(WindowsVersionName(record, name), -1)
-            << record.PlatformId << " " << record.MajorVersion << "." << record.MinorVersion;
-        EXPECT_EQ(name, "unchanged");
+    for (const Row& row : rows) {
+        std::string name = "unchanged";
+        const WindowsVersionRecord& r = row.record;
+        SCOPED_TRACE(std::to_string(r.PlatformId) + " " + std::to_string(r.MajorVersion) + "." +
+                     std::to_string(r.MinorVersion) + " '" + r.CSDVersion + "'");
+        EXPECT_EQ(WindowsVersionName(r, name), row.code);
+        EXPECT_EQ(name, row.name != nullptr ? row.name : "unchanged");
     }
 }
 
