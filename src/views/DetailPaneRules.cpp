@@ -1,0 +1,58 @@
+#include "views/DetailPaneRules.h"
+
+namespace perivant {
+
+bool IsPlayerListed(const PlayerInfo& player, bool hideFSNavigators) {
+    return !(hideFSNavigators && player.Type == kFSNavigatorType);
+}
+
+FlightPlanIcon FlightPlanStateIcon(const std::string& statusText) {
+    if (statusText == "Filed") {
+        return FlightPlanIcon::Filed;
+    }
+    if (statusText == "Open") {
+        return FlightPlanIcon::Open;
+    }
+    return FlightPlanIcon::Closed;
+}
+
+std::string SessionCommentsEditText(const std::string& comments) {
+    std::string text;
+    text.reserve(comments.size() + comments.size() / 8);
+    for (char c : comments) {
+        if (c == '\n') {
+            text += '\r';
+        }
+        text += c;
+    }
+    return text;
+}
+
+std::string EditTextAsLines(const std::string& editText) {
+    std::string lines;
+    lines.reserve(editText.size());
+    for (size_t i = 0; i < editText.size(); ++i) {
+        char c = editText[i];
+        if (c == '\r') {
+            // A break is CR LF or CR CR LF; the edit control shows a lone CR as nothing.
+            size_t next = i + 1;
+            if (next < editText.size() && editText[next] == '\r' && next + 1 < editText.size() &&
+                editText[next + 1] == '\n') {
+                ++next;
+            }
+            if (next < editText.size() && editText[next] == '\n') {
+                lines += '\n';
+                i = next;
+            }
+            continue;
+        }
+        lines += c;
+    }
+    return lines;
+}
+
+std::string HostPageAddress(const std::string& address, int port) {
+    return "http://" + address + ":" + std::to_string(port) + "/";
+}
+
+}  // namespace perivant
