@@ -1,0 +1,296 @@
+#include "polling/HttpClient.h"
+
+#include "support/LoopbackHttpServer.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace perivant;
+using perivant::testing::LoopbackHttpServer;
+using perivant::testing::RefusingPort;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using Connection = LoopbackHttpServer::Connection;
+
+namespace {
+
+// Requests of these tests go straight to 127.0.0.1, whatever proxy the machine has set.
+const bool kProxiesCleared = [] {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "all_proxy", "ALL_PROXY"}) {
+        unsetenv(name);
+    }
+    return true;
+}();
+
+const std::string kMarker = "untouched";
+
+std::string Reply(const std::string& status, const std::string& body,
+                  const std::string& extraHeaders = "") {
+    return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+}
+
+// The path of the request line of a request head.
+std::string RequestPath(const std::string& request) {
+    const size_t start = request.find(' ') + 1;
+    return request.substr(start, request.find(' ', start) - start);
+}
+
+struct Fetch {
+    int result = 0;
+    std::string body = kMarker;
+    std::string errorText = kMarker;
+    double seconds = 0;
+};
+
+Fetch Get(HttpClient& client, int port, const std::string& path,
+          const std::string& agent = "Perivant1.3") {
+    Fetch fetch;
+    const auto start = std::chrono::steady_clock::now();
+    fetch.result = client.Get("127.0.0.1", port, "", "", path, agent, fetch.body, fetch.errorText);
+    fetch.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return fetch;
+}
+
+}  // namespace
+
+TEST(HttpClientGet, OkPageArrivesWholeWithEveryCarriageReturnDropped) {
+    const std::string longLine(5000, 'x');
+    LoopbackHttpServer server([&](Connection& connection, const std::string& request) {
+        const std::string path = RequestPath(request);
+        if (path == "/lines") {
+            connection.Send(Reply("200 OK", "first\r\nsec\rond\r\nthird\r\n"));
+        } else if (path == "/long") {
+            connection.Send(Reply("200 OK", longLine));
+        } else if (path == "/chunked") {
+            connection.Send(
+                "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n"
+                "4\r\nab\r\n\r\n3\r\ncd\n\r\n0\r\n\r\n");
+        } else {
+            connection.Send(Reply("200 OK", ""));
+        }
+    });
+    HttpClient client;
+
+    Fetch lines = Get(client, server.Port(), "/lines");
+    EXPECT_EQ(lines.result, 200);
+    EXPECT_EQ(lines.body, "first\nsecond\nthird\n");
+    EXPECT_EQ(lines.errorText, kMarker);
+
+    Fetch whole = Get(client, server.Port(), "/long");
+    EXPECT_EQ(whole.result, 200);
+    EXPECT_EQ(whole.body, longLine);
+
+    Fetch chunked = Get(client, server.Port(), "/chunked");
+    EXPECT_EQ(chunked.result, 200);
+    EXPECT_EQ(chunked.body, "ab\ncd\n");
+
+    // An empty page still empties what the caller had in the body.
+    Fetch empty = Get(client, server.Port(), "/empty");
+    EXPECT_EQ(empty.result, 200);
+    EXPECT_EQ(empty.body, "");
+}
+
+TEST(HttpClientGet, RequestCarriesTheAgentNameAndASafelyEncodedPath) {
+    LoopbackHttpServer server(
+        [](Connection& connection, const std::string&) { connection.Send(Reply("200 OK", "ok")); });
+    HttpClient client;
+    EXPECT_EQ(Get(client, server.Port(), "/xml", "Perivant1.4b2").result, 200);
+    EXPECT_EQ(Get(client, server.Port(), "/xml", "Perivant").result, 200);
+    EXPECT_EQ(Get(client, server.Port(), "/xml", "").result, 200);
+    EXPECT_EQ(Get(client, server.Port(), "/a b\r\nX-Injected: 1#frag?q=%41&r=%zz").result, 200);
+    EXPECT_EQ(Get(client, server.Port(), "/xml", "Perivant\r\nX-Injected: 2").result, 200);
+    EXPECT_EQ(Get(client, server.Port(), "xml").result, 200);
+
+    const std::vector<std::string> requests = server.Requests();
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_THAT(requests[0], ::testing::StartsWith("GET /xml HTTP/1.1\r\n"));
+    EXPECT_THAT(requests[0], HasSubstr("\r\nUser-Agent: Perivant1.4b2\r\n"));
+    EXPECT_THAT(requests[0], HasSubstr("\r\nHost: 127.0.0.1:"));
+    EXPECT_THAT(requests[1], HasSubstr("\r\nUser-Agent: Perivant\r\n"));
+    EXPECT_THAT(requests[2], HasSubstr("\r\nUser-Agent:"));
+    EXPECT_THAT(requests[2], Not(HasSubstr("User-Agent: ")));
+    EXPECT_EQ(RequestPath(requests[3]), "/a%20b%0D%0AX-Injected:%201%23frag?q=%41&r=%25zz");
+    EXPECT_THAT(requests[4], HasSubstr("\r\nUser-Agent: PerivantX-Injected: 2\r\n"));
+    for (const std::string& request : requests) {
+        EXPECT_THAT(request, Not(HasSubstr("\nX-Injected")));
+    }
+    EXPECT_EQ(RequestPath(requests[5]), "/xml");
+}
+
+TEST(HttpClientGet, OtherStatusesReturnTheStatusWithoutTouchingBodyOrErrorText) {
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        const std::string path = RequestPath(request);
+        if (path == "/missing") {
+            connection.Send(Reply("404 Not Found", "<html>not here</html>"));
+        } else if (path == "/broken") {
+            connection.Send(Reply("500 Internal Server Error", "oops"));
+        } else {
+            // Announces a body it never sends: the status alone must come back at once.
+            connection.Send(
+                "HTTP/1.1 503 Busy\r\nContent-Length: 100000\r\nConnection: close\r\n\r\n");
+            connection.Pause(std::chrono::seconds(5));
+        }
+    });
+    HttpClient client;
+    client.ReceiveTimeoutSeconds = 3;
+    for (const auto& [path, status] : std::vector<std::pair<std::string, int>>{
+             {"/missing", 404}, {"/broken", 500}, {"/stall", 503}}) {
+        Fetch fetch = Get(client, server.Port(), path);
+        EXPECT_EQ(fetch.result, status) << path;
+        EXPECT_EQ(fetch.body, kMarker) << path;
+        EXPECT_EQ(fetch.errorText, kMarker) << path;
+        EXPECT_LT(fetch.seconds, 2.0) << path;
+    }
+}
+
+TEST(HttpClientGet, NetworkFailuresGiveTheirErrorNumberAndText) {
+    HttpClient client;
+    client.ConnectTimeoutSeconds = 2;
+    client.ReceiveTimeoutSeconds = 1;
+
+    RefusingPort refusing;
+    Fetch refused = Get(client, refusing.Port(), "/xml");
+    EXPECT_EQ(refused.result, 12029);
+    EXPECT_EQ(refused.errorText, "A connection with the server could not be established");
+    EXPECT_EQ(refused.body, kMarker);
+
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        if (RequestPath(request) == "/silent") {
+            connection.Pause(std::chrono::seconds(8));
+        }
+        // Any other path: the connection closes without a word.
+    });
+    Fetch silent = Get(client, server.Port(), "/silent");
+    EXPECT_EQ(silent.result, 12002);
+    EXPECT_EQ(silent.errorText, "The operation timed out");
+    EXPECT_GE(silent.seconds, 0.9);
+    EXPECT_LT(silent.seconds, 4.0);
+
+    Fetch nothing = Get(client, server.Port(), "/hangup");
+    EXPECT_EQ(nothing.result, 12152);
+    EXPECT_EQ(nothing.errorText, "The server returned an invalid or unrecognized response");
+
+    // Texts that cannot be a host or a port are refused before anything is sent.
+    std::string body;
+    std::string errorText;
+    for (const std::string host : {"", "bad host", "evil.example@127.0.0.1", "127.0.0.1/x"}) {
+        errorText.clear();
+        EXPECT_EQ(client.Get(host, server.Port(), "", "", "/xml", "Perivant", body, errorText),
+                  12005)
+            << host;
+        EXPECT_EQ(errorText, "The URL is invalid");
+    }
+    EXPECT_EQ(client.Get("127.0.0.1", 70000, "", "", "/xml", "Perivant", body, errorText), 12005);
+    EXPECT_EQ(client.Get("127.0.0.1", -1, "", "", "/xml", "Perivant", body, errorText), 12005);
+    EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        if (RequestPath(request) == "/banner") {
+            connection.Send("SSH-2.0-Banner\r\nwhatever follows\r\n");
+        } else if (RequestPath(request) == "/garbled") {
+            connection.Send("HTTP/1.1 abc\r\n\r\nbody");
+        } else {
+            connection.Send("HTTP/1.1 200 OK\r\nContent-Length: many\r\n\r\nbody");
+        }
+    });
+    HttpClient client;
+    for (const std::string path : {"/banner", "/garbled", "/badheader"}) {
+        Fetch fetch = Get(client, server.Port(), path);
+        EXPECT_EQ(fetch.result, -1) << path;
+        EXPECT_EQ(fetch.body, kMarker) << path;
+        EXPECT_EQ(fetch.errorText, "The server returned an invalid or unrecognized response");
+    }
+}
+
+TEST(HttpClientGet, RedirectsAreFollowedUpToTen) {
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        const std::string path = RequestPath(request);
+        if (path == "/start") {
+            connection.Send(Reply("302 Found", "moved", "Location: /final\r\n"));
+        } else if (path == "/final") {
+            connection.Send(Reply("200 OK", "arrived\r\n"));
+        } else if (path == "/elsewhere") {
+            connection.Send(Reply("301 Moved", "", "Location: ftp://127.0.0.1/x\r\n"));
+        } else {
+            connection.Send(Reply("302 Found", "", "Location: /loop\r\n"));
+        }
+    });
+    HttpClient client;
+    Fetch moved = Get(client, server.Port(), "/start");
+    EXPECT_EQ(moved.result, 200);
+    EXPECT_EQ(moved.body, "arrived\n");
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_THAT(server.Requests()[1], HasSubstr("User-Agent: Perivant1.3\r\n"));
+
+    Fetch loop = Get(client, server.Port(), "/loop");
+    EXPECT_EQ(loop.result, 12156);
+    EXPECT_EQ(loop.errorText, "The HTTP redirect request failed");
+    EXPECT_EQ(server.Requests().size(), 2u + 11u);
+
+    // Only web addresses are followed.
+    Fetch elsewhere = Get(client, server.Port(), "/elsewhere");
+    EXPECT_EQ(elsewhere.result, 12156);
+    EXPECT_EQ(server.Requests().size(), 2u + 11u + 1u);
+}
+
+TEST(HttpClientGet, ProxyFromTheEnvironmentCarriesTheRequest) {
+    LoopbackHttpServer proxy([](Connection& connection, const std::string&) {
+        connection.Send(Reply("200 OK", "via proxy"));
+    });
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.Port());
+    setenv("http_proxy", proxyUrl.c_str(), 1);
+    HttpClient client;
+    std::string body;
+    std::string errorText;
+    const int result = client.Get("127.0.0.2", 8080, "", "", "/xml", "Perivant", body, errorText);
+    unsetenv("http_proxy");
+    EXPECT_EQ(result, 200);
+    EXPECT_EQ(body, "via proxy");
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_THAT(proxy.Requests()[0], ::testing::StartsWith("GET http://127.0.0.2:8080/xml "));
+}
+
+TEST(HttpClientGet, HostileServersAreCutOffByTheBodyCapAndTheDeadline) {
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        const std::string path = RequestPath(request);
+        if (path == "/exact") {
+            connection.Send(Reply("200 OK", std::string(1000, 'a')));
+        } else if (path == "/huge") {
+            // No length announced: the cap must hold on what actually arrives.
+            connection.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+            for (int i = 0; i < 50 && connection.Send(std::string(1000, 'b')); ++i) {
+            }
+        } else {
+            connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nConnection: close\r\n\r\n");
+            for (int i = 0; i < 20 && connection.Send("t"); ++i) {
+                if (!connection.Pause(std::chrono::milliseconds(500))) {
+                    break;
+                }
+            }
+        }
+    });
+    HttpClient client;
+    client.MaxBodyBytes = 1000;
+    Fetch exact = Get(client, server.Port(), "/exact");
+    EXPECT_EQ(exact.result, 200);
+    EXPECT_EQ(exact.body.size(), 1000u);
+
+    Fetch huge = Get(client, server.Port(), "/huge");
+    EXPECT_EQ(huge.result, 12030);
+    EXPECT_EQ(huge.errorText, "The connection with the server was terminated abnormally");
+    EXPECT_LE(huge.body.size(), 1000u);
+
+    client.RequestDeadlineSeconds = 2;
+    Fetch trickle = Get(client, server.Port(), "/trickle");
+    EXPECT_EQ(trickle.result, 12002);
+    EXPECT_EQ(trickle.errorText, "The operation timed out");
+    EXPECT_GE(trickle.seconds, 1.8);
+    EXPECT_LT(trickle.seconds, 3.5);
+    // What arrived before the cut stays in the body.
+    EXPECT_THAT(trickle.body, ::testing::MatchesRegex("t+"));
+}

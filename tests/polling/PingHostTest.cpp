@@ -1,0 +1,233 @@
+#include "polling/PingHost.h"
+
+#include "polling/HttpClient.h"
+#include "support/LoopbackHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+#include <vector>
+
+using namespace perivant;
+using perivant::testing::LoopbackHttpServer;
+
+namespace {
+
+// One echo request as it arrived at the loopback interface.
+struct CapturedEcho {
+    int ttl = 0;
+    int tos = 0;
+    bool dontFragment = false;
+    std::vector<std::uint8_t> icmp;  // ICMP header and data
+    std::vector<std::uint8_t> data() const { return {icmp.begin() + 8, icmp.end()}; }
+};
+
+// Watches the echo requests that reach this host, the way another host would see them.
+class EchoRequestCapture {
+public:
+    EchoRequestCapture() : fd_(socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP)) {}
+    ~EchoRequestCapture() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    bool Usable() const { return fd_ >= 0; }
+
+    // The echo requests carrying one of our echo blocks that arrive within the given time.
+    std::vector<CapturedEcho> Collect(std::chrono::milliseconds duration) {
+        std::vector<CapturedEcho> found;
+        const auto end = std::chrono::steady_clock::now() + duration;
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now());
+            pollfd waiting{fd_, POLLIN, 0};
+            if (left.count() <= 0 || poll(&waiting, 1, static_cast<int>(left.count())) <= 0) {
+                return found;
+            }
+            std::uint8_t packet[1500];
+            const ssize_t n = recv(fd_, packet, sizeof packet, MSG_DONTWAIT);
+            if (n < 20) {
+                continue;
+            }
+            const size_t ipLength = static_cast<size_t>(packet[0] & 0x0F) * 4;
+            CapturedEcho echo;
+            echo.tos = packet[1];
+            echo.dontFragment = (packet[6] & 0x40) != 0;
+            echo.ttl = packet[8];
+            echo.icmp.assign(packet + ipLength, packet + n);
+            const bool ours = echo.icmp.size() == 8 + kEchoBlockSize && echo.icmp[0] == 8 &&
+                              echo.icmp[8] == 8 && echo.icmp.back() == 0x52;
+            if (ours) {
+                found.push_back(echo);
+            }
+        }
+    }
+
+private:
+    int fd_;
+};
+
+std::uint16_t LittleEndian16(const std::vector<std::uint8_t>& bytes, size_t at) {
+    return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
+}
+
+}  // namespace
+
+TEST(InternetChecksum, FollowsRfc1071InLittleEndianWords) {
+    const std::vector<std::uint8_t> zeros(44, 0);
+    EXPECT_EQ(InternetChecksum(zeros.data(), zeros.size()), 0xFFFF);
+    // RFC 1071's example sums to 0xDDF2 in network order; read little-endian it is byte-swapped.
+    const std::uint8_t rfcExample[] = {0x00, 0x01, 0xF2, 0x03, 0xF4, 0xF5, 0xF6, 0xF7};
+    EXPECT_EQ(InternetChecksum(rfcExample, sizeof rfcExample), 0x0D22);
+    // An odd last byte is added as it is; carries fold back in.
+    const std::uint8_t odd[] = {0x01, 0x02, 0x03};
+    EXPECT_EQ(InternetChecksum(odd, sizeof odd), static_cast<std::uint16_t>(~0x0204));
+    const std::uint8_t carries[] = {0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x00};
+    EXPECT_EQ(InternetChecksum(carries, sizeof carries), static_cast<std::uint16_t>(~0x0002));
+    EXPECT_EQ(InternetChecksum(nullptr, 0), 0xFFFF);
+}
+
+TEST(EchoBlock, HasTheFixedLayoutAndAChecksumOverTheWholeBlock) {
+    const EchoBlock block = BuildEchoBlock(0x1234, 0xABCD, 0x11223344);
+    const std::uint8_t expectedHead[12] = {8,    0,    block[2], block[3], 0x34, 0x12,
+                                           0xCD, 0xAB, 0x44,     0x33,     0x22, 0x11};
+    for (size_t i = 0; i < 12; ++i) {
+        EXPECT_EQ(block[i], expectedHead[i]) << "byte " << i;
+    }
+    for (size_t i = 12; i < kEchoBlockSize; ++i) {
+        EXPECT_EQ(block[i], 0x52) << "byte " << i;
+    }
+    // The stored checksum is the one of the block with a zero checksum field...
+    EchoBlock unsummed = block;
+    unsummed[2] = unsummed[3] = 0;
+    EXPECT_EQ(block[2] | (block[3] << 8), InternetChecksum(unsummed.data(), unsummed.size()));
+    // ...so the finished block sums to all ones.
+    EXPECT_EQ(InternetChecksum(block.data(), block.size()), 0);
+    EXPECT_NE(BuildEchoBlock(0x1234, 0xABCE, 0x11223344), block);
+}
+
+TEST(PingHost, AddressesThatAreNotDottedIpv4GiveMinusOneAndSendNothing) {
+    EchoRequestCapture capture;
+    for (const std::string address :
+         {"localhost", "www.perivant.example", "", "255.255.255.255", "127.0.0.1.2", "::1"}) {
+        const std::uint16_t before = PingSequence.load();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(PingHost(address, 3000), -1) << address;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+        // The block, with its sequence number, was built before the address was looked at.
+        EXPECT_EQ(PingSequence.load(), static_cast<std::uint16_t>(before + 1)) << address;
+    }
+    if (capture.Usable()) {
+        EXPECT_TRUE(capture.Collect(std::chrono::milliseconds(200)).empty());
+    }
+}
+
+TEST(PingHost, EchoToLoopbackCarriesTheBlockWithItsOptionsAndSequence) {
+    if (!CanOpenIcmpSocket(IcmpSocketKind::Automatic)) {
+        GTEST_SKIP() << "no ICMP socket permitted";
+    }
+    EchoRequestCapture capture;
+    if (!capture.Usable()) {
+        GTEST_SKIP() << "cannot watch the echo requests";
+    }
+    EXPECT_GE(PingHost("127.0.0.1", 2000), 0);
+    // 65536 pings later the sequence number comes round again; the ones between send nothing.
+    for (int i = 0; i < 65535; ++i) {
+        PingHost("no.such.host", 2000);
+    }
+    EXPECT_GE(PingHost("127.0.0.1", 2000), 0);
+    EXPECT_GE(PingHost("127.0.0.1", 2000), 0);
+
+    const std::vector<CapturedEcho> echoes = capture.Collect(std::chrono::milliseconds(300));
+    ASSERT_EQ(echoes.size(), 3u);
+    for (const CapturedEcho& echo : echoes) {
+        const std::vector<std::uint8_t> data = echo.data();
+        EXPECT_EQ(echo.ttl, 255);
+        EXPECT_EQ(echo.tos, 8);
+        EXPECT_TRUE(echo.dontFragment);
+        EXPECT_EQ(echo.icmp[0], 8);
+        EXPECT_EQ(echo.icmp[1], 0);
+        EXPECT_EQ(InternetChecksum(echo.icmp.data(), echo.icmp.size()), 0);
+        EXPECT_EQ(data[0], 8);
+        EXPECT_EQ(data[1], 0);
+        EXPECT_EQ(LittleEndian16(data, 4), getpid() & 0xFFFF);
+        EXPECT_EQ(InternetChecksum(data.data(), data.size()), 0);
+    }
+    const std::uint16_t first = LittleEndian16(echoes[0].data(), 6);
+    EXPECT_EQ(LittleEndian16(echoes[1].data(), 6), first);
+    EXPECT_EQ(LittleEndian16(echoes[2].data(), 6), static_cast<std::uint16_t>(first + 1));
+}
+
+TEST(PingHost, EveryPermittedSocketKindGetsAReplyFromLoopback) {
+    int kinds = 0;
+    for (IcmpSocketKind kind : {IcmpSocketKind::Datagram, IcmpSocketKind::Raw}) {
+        if (!CanOpenIcmpSocket(kind)) {
+            // A kind the system refuses gives -1 at once.
+            const auto start = std::chrono::steady_clock::now();
+            EXPECT_EQ(PingHostUsing(kind, "127.0.0.1", 2000), -1);
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+            continue;
+        }
+        ++kinds;
+        for (const std::string address : {"127.0.0.1", "127.0.0.2"}) {
+            const int ms = PingHostUsing(kind, address, 2000);
+            EXPECT_GE(ms, 0) << address << " kind " << static_cast<int>(kind);
+            EXPECT_LT(ms, 1000);
+        }
+    }
+    if (kinds == 0) {
+        GTEST_SKIP() << "no ICMP socket permitted";
+    }
+}
+
+// Pings and page fetches from many workers at once: each gets its own reply and its own page.
+TEST(NetPrimitives, ConcurrentPingsAndFetchesKeepTheirOwnReplies) {
+    LoopbackHttpServer server(
+        [](LoopbackHttpServer::Connection& connection, const std::string& request) {
+            const size_t start = request.find(' ') + 1;
+            const std::string path = request.substr(start, request.find(' ', start) - start);
+            const std::string body = "page " + path + "\r\n";
+            connection.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+                            "\r\nConnection: close\r\n\r\n" + body);
+        });
+    const bool canPing = CanOpenIcmpSocket(IcmpSocketKind::Automatic);
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 3;
+    std::vector<int> pingFailures(kThreads, 0);
+    std::vector<int> fetchFailures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            HttpClient client;
+            client.RequestDeadlineSeconds = 5;
+            for (int round = 0; round < kRounds; ++round) {
+                const std::string path = "/w" + std::to_string(t) + "r" + std::to_string(round);
+                std::string body;
+                std::string errorText;
+                if (client.Get("127.0.0.1", server.Port(), "", "", path, "Perivant", body,
+                               errorText) != 200 ||
+                    body != "page " + path + "\n") {
+                    ++fetchFailures[t];
+                }
+                if (canPing && PingHost("127.0.0.1", 2000) < 0) {
+                    ++pingFailures[t];
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(fetchFailures[t], 0) << "thread " << t;
+        EXPECT_EQ(pingFailures[t], 0) << "thread " << t;
+    }
+    EXPECT_EQ(server.Requests().size(), static_cast<size_t>(kThreads * kRounds));
+}
