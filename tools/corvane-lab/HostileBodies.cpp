@@ -123,15 +123,17 @@ std::string EndlessStart() {
            "<SessionName>Never ends</SessionName>\n<Players>\n";
 }
 
-std::string EndlessChunk(std::uint64_t number) {
-    std::string chunk;
-    chunk.reserve(66 * 1024);
-    std::uint64_t player = number * 1000;
-    while (chunk.size() < 64 * 1024) {
-        chunk += "<Player><Name>Endless pilot " + std::to_string(player++) +
-                 "</Name><Type>Pilot</Type><Aircraft>Cessna Skyhawk 172SP</Aircraft>"
-                 "</Player>\n";
-    }
+SharedText EndlessChunk() {
+    static const SharedText chunk = [] {
+        std::string text;
+        text.reserve(66 * 1024);
+        for (int player = 1; text.size() < 64 * 1024; ++player) {
+            text += "<Player><Name>Endless pilot " + std::to_string(player) +
+                    "</Name><Type>Pilot</Type><Aircraft>Cessna Skyhawk 172SP</Aircraft>"
+                    "</Player>\n";
+        }
+        return std::make_shared<const std::string>(std::move(text));
+    }();
     return chunk;
 }
 

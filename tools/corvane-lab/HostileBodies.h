@@ -28,8 +28,9 @@ std::string BinaryPage(std::uint64_t seed, std::size_t hostIndex);
 std::string HighBytesPage(std::uint64_t seed, std::size_t hostIndex, const std::string& guid2002,
                           const std::string& guid2004);
 
-// The start of the endless page, and its n-th chunk of about 64 KiB.
+// The start of the endless page, and the chunk of about 64 KiB of Player elements that is sent
+// again and again after it.
 std::string EndlessStart();
-std::string EndlessChunk(std::uint64_t number);
+SharedText EndlessChunk();
 
 }  // namespace corvanelab

@@ -422,7 +422,7 @@ void LabServer::Flush(std::uint64_t id, Connection& c) {
     std::size_t budget = kFlushBudget;
     while (budget > 0) {
         if (c.out.empty() && c.endless) {
-            c.out.push_back(Share(EndlessChunk(c.endlessChunk++)));
+            c.out.push_back(EndlessChunk());
         }
         if (c.out.empty() || c.sent >= c.sendLimit) {
             FinishSending(id, c);

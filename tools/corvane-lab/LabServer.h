@@ -61,7 +61,6 @@ private:
         std::uint64_t sendLimit = UINT64_MAX;  // truncating faults stop here
         bool trickle = false;
         bool endless = false;
-        std::uint64_t endlessChunk = 0;
         bool readClosed = false;
         bool headOnly = false;  // a HEAD request: headers without the body
         bool watchingWrite = false;
