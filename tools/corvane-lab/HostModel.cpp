@@ -96,7 +96,8 @@ FieldText PlainText(std::string_view text) {
     return FieldBuilder().Plain(text).Done();
 }
 
-FieldText MakeServerName(Rng& rng) {
+// bare receives the name without the padding some hosts put around it.
+FieldText MakeServerName(Rng& rng, FieldText& bare) {
     const char* region = rng.Pick(kRegions);
     const char* kind = rng.Pick(kKinds);
     FieldBuilder b;
@@ -135,6 +136,7 @@ FieldText MakeServerName(Rng& rng) {
         b.Plain(Format(" #%llu", rng.Between(2, 9)));
     }
     FieldText text = b.Done();
+    bare = text;
     // Some hosts pad the name, some write it on a line of its own.
     switch (rng.Below(6)) {
         case 0:
@@ -285,7 +287,8 @@ HostModel BuildHostModel(const LabOptions& options, std::size_t index, const std
     h.port = port;
     h.fault = fault;
 
-    h.serverName = MakeServerName(rng);
+    FieldText bareName;
+    h.serverName = MakeServerName(rng, bareName);
     h.serverUrl =
         rng.Percent(60)
             ? (rng.Percent(50)
@@ -371,7 +374,7 @@ HostModel BuildHostModel(const LabOptions& options, std::size_t index, const std
     for (std::size_t i = 0; i < planCount; ++i) {
         h.plans.push_back(MakePlan(rng, h));
     }
-    h.comments = MakeComments(rng, h.serverName, h.commentsCdata);
+    h.comments = MakeComments(rng, bareName, h.commentsCdata);
 
     h.shuffleFields = rng.Percent(30);
     h.shufflePlayerFields = rng.Percent(20);
