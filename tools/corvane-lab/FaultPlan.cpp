@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <utility>
 
 #include "Rng.h"
 

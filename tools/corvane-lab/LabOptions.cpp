@@ -5,7 +5,6 @@
 #include <charconv>
 #include <cstdio>
 #include <functional>
-#include <limits>
 #include <map>
 #include <string_view>
 
