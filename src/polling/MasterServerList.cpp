@@ -31,7 +31,8 @@ bool MasterServerList::ParseUrl(const std::string& url, MasterRequestTarget& tar
     target.port = hostParts.size() == 2 ? IntegerValue(hostParts[1]) : 80;
     target.path.clear();
     for (size_t i = hostIndex + 1; i < pieces.size(); ++i) {
-        target.path += "/" + pieces[i];
+        target.path += '/';
+        target.path += pieces[i];
     }
     if (target.path.empty()) {
         target.path = "/";

@@ -1,6 +1,5 @@
 #include "polling/ServerNetwork.h"
 
-#include "polling/HttpClient.h"
 #include "polling/PingHost.h"
 
 namespace perivant {
@@ -8,7 +7,7 @@ namespace perivant {
 int RealServerNetwork::FetchPage(const std::string& host, int port, const std::string& objectPath,
                                  const std::string& agentName, std::string& body,
                                  std::string& errorText) {
-    HttpClient client;
+    HttpClient client = m_client;
     return client.Get(host, port, "", "", objectPath, agentName, body, errorText);
 }
 
