@@ -1,0 +1,196 @@
+#include "app/CHelpMessageDlg.h"
+
+#include <functional>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/QtHelpMessageRunner.h"
+
+namespace perivant {
+namespace {
+
+// The help-message dialog that is open at the moment, if any.
+CHelpMessageDlg* OpenDialog() {
+    if (auto* modal = qobject_cast<CHelpMessageDlg*>(QApplication::activeModalWidget())) {
+        return modal;
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* dialog = qobject_cast<CHelpMessageDlg*>(widget);
+        if (dialog != nullptr && dialog->isVisible()) {
+            return dialog;
+        }
+    }
+    return nullptr;
+}
+
+// Answers the next dialog once its modal run has shown it; gives up after three seconds.
+void AnswerNextDialog(std::function<void(CHelpMessageDlg*)> answer) {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [answer, started, poll]() {
+        CHelpMessageDlg* dialog = OpenDialog();
+        if (dialog != nullptr) {
+            answer(dialog);
+        } else if (started->elapsed() < 3000) {
+            QTimer::singleShot(10, *poll);
+        }
+    };
+    QTimer::singleShot(0, *poll);
+}
+
+QString Lines(int count) {
+    QStringList lines;
+    for (int i = 1; i <= count; ++i) {
+        lines << QStringLiteral("line %1").arg(i);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+class CHelpMessageDlgTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layoutFollowsTheDialogUnitsOfItsFont() {
+        CHelpMessageDlg dialog;
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Perivant"));
+        QCOMPARE(dialog.DontShowCheckBox()->text(),
+                 QStringLiteral("&Don't show this message again"));
+        QCOMPARE(dialog.OkButton()->text(), QStringLiteral("OK"));
+        QVERIFY(dialog.OkButton()->isDefault());
+        QVERIFY(dialog.m_bAllowDontShow);
+        QVERIFY(!dialog.m_bDontShowAgain);
+        QVERIFY(dialog.m_strMessage.empty());
+
+        QCOMPARE(dialog.size(), dialog.MapDialogRect(0, 0, 294, 175).size());
+        QCOMPARE(dialog.MessageLabel()->geometry(), dialog.MapDialogRect(7, 7, 280, 122));
+        QCOMPARE(dialog.DontShowCheckBox()->geometry(), dialog.MapDialogRect(7, 139, 113, 10));
+        QCOMPARE(dialog.OkButton()->geometry(), dialog.MapDialogRect(123, 155, 50, 14));
+
+        // Dialog units: 4 across and 8 down make one average character of the dialog font.
+        const QFontMetrics metrics(dialog.font());
+        const QRect charCell = dialog.MapDialogRect(0, 0, 4 * 26, 8);
+        QCOMPARE(charCell.height(), metrics.height());
+        const int letters = metrics.horizontalAdvance(
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+        QVERIFY(qAbs(charCell.width() - letters / 2) <= 26);
+        QVERIFY(dialog.MessageLabel()->geometry().right() < dialog.width());
+        QVERIFY(dialog.OkButton()->geometry().bottom() < dialog.height());
+    }
+
+    void textAreaHoldsFifteenLinesAsPlainText() {
+        CHelpMessageDlg dialog;
+        QLabel* label = dialog.MessageLabel();
+        QVERIFY(label->wordWrap());
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+
+        label->setText(Lines(15));
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        label->setText(Lines(17));
+        QVERIFY(label->heightForWidth(label->width()) > label->height());
+
+        // A long line wraps at word boundaries instead of running off to the right.
+        label->setText(QString(40, QLatin1Char('w')).append(QStringLiteral(" word")).repeated(8));
+        QVERIFY(label->heightForWidth(label->width()) > QFontMetrics(label->font()).height());
+    }
+
+    void okCopiesTheTickedBoxBack() {
+        CHelpMessageDlg dialog;
+        dialog.m_strMessage = "Degree \xB0 and <b>markup</b>\nsecond line";
+        QString shown;
+        AnswerNextDialog([&shown](CHelpMessageDlg* open) {
+            shown = open->MessageLabel()->text();
+            QVERIFY(open->DontShowCheckBox()->isEnabled());
+            QVERIFY(!open->DontShowCheckBox()->isChecked());
+            QTest::mouseClick(open->DontShowCheckBox(), Qt::LeftButton);
+            QTest::mouseClick(open->OkButton(), Qt::LeftButton);
+        });
+        QCOMPARE(dialog.DoModal(), CHelpMessageDlg::kIdOk);
+        QCOMPARE(shown, QStringLiteral("Degree \u00B0 and <b>markup</b>\nsecond line"));
+        QVERIFY(dialog.m_bDontShowAgain);
+    }
+
+    void escapeAndCloseCopyNothing() {
+        CHelpMessageDlg dialog;
+        AnswerNextDialog([](CHelpMessageDlg* open) {
+            QTest::mouseClick(open->DontShowCheckBox(), Qt::LeftButton);
+            QVERIFY(open->DontShowCheckBox()->isChecked());
+            QTest::keyClick(open, Qt::Key_Escape);
+        });
+        QCOMPARE(dialog.DoModal(), CHelpMessageDlg::kIdCancel);
+        QVERIFY(!dialog.m_bDontShowAgain);
+
+        CHelpMessageDlg closed;
+        AnswerNextDialog([](CHelpMessageDlg* open) {
+            QTest::mouseClick(open->DontShowCheckBox(), Qt::LeftButton);
+            open->close();
+        });
+        QCOMPARE(closed.DoModal(), CHelpMessageDlg::kIdCancel);
+        QVERIFY(!closed.m_bDontShowAgain);
+    }
+
+    void greyedBoxCannotBeTickedAndEnterIsOk() {
+        CHelpMessageDlg dialog;
+        dialog.m_bAllowDontShow = false;
+        bool enabled = true;
+        AnswerNextDialog([&enabled](CHelpMessageDlg* open) {
+            enabled = open->DontShowCheckBox()->isEnabled();
+            QTest::mouseClick(open->DontShowCheckBox(), Qt::LeftButton);
+            QTest::keyClick(open, Qt::Key_Return);
+        });
+        QCOMPARE(dialog.DoModal(), CHelpMessageDlg::kIdOk);
+        QVERIFY(!enabled);
+        QVERIFY(!dialog.m_bDontShowAgain);
+
+        // The member goes into the box at start-up and comes back unchanged with OK.
+        CHelpMessageDlg preset;
+        preset.m_bDontShowAgain = true;
+        bool checked = false;
+        AnswerNextDialog([&checked](CHelpMessageDlg* open) {
+            checked = open->DontShowCheckBox()->isChecked();
+            QTest::mouseClick(open->OkButton(), Qt::LeftButton);
+        });
+        QCOMPARE(preset.DoModal(), CHelpMessageDlg::kIdOk);
+        QVERIFY(checked);
+        QVERIFY(preset.m_bDontShowAgain);
+    }
+
+    void runnerReportsTheAnswer() {
+        QtHelpMessageRunner runner;
+        bool dontShow = false;
+        QString text;
+        bool enabled = false;
+        AnswerNextDialog([&](CHelpMessageDlg* open) {
+            text = open->MessageLabel()->text();
+            enabled = open->DontShowCheckBox()->isEnabled();
+            QTest::mouseClick(open->DontShowCheckBox(), Qt::LeftButton);
+            QTest::mouseClick(open->OkButton(), Qt::LeftButton);
+        });
+        QVERIFY(runner.RunHelpMessage("copied", true, dontShow));
+        QVERIFY(dontShow);
+        QVERIFY(enabled);
+        QCOMPARE(text, QStringLiteral("copied"));
+
+        AnswerNextDialog([&](CHelpMessageDlg* open) {
+            enabled = open->DontShowCheckBox()->isEnabled();
+            QTest::keyClick(open, Qt::Key_Escape);
+        });
+        QVERIFY(!runner.RunHelpMessage("forced", false, dontShow));
+        QVERIFY(!dontShow);
+        QVERIFY(!enabled);
+        QVERIFY(OpenDialog() == nullptr);
+    }
+};
+
+}  // namespace perivant
+
+QTEST_MAIN(perivant::CHelpMessageDlgTest)
+#include "CHelpMessageDlgTest.moc"
