@@ -1,0 +1,186 @@
+#include "dialogs/COptionsDlg.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <optional>
+
+#include "app/AppSettings.h"
+#include "app/QtText.h"
+#include "dialogs/DialogPrompts.h"
+#include "dialogs/DialogUnits.h"
+#include "dialogs/OptionsExchange.h"
+#include "dialogs/TextLengthValidator.h"
+
+namespace perivant {
+
+namespace {
+
+constexpr int kStatic = -1;
+
+enum class Kind { Label, Edit, CheckBox, Button, DefaultButton };
+
+struct ControlTemplate {
+    int id;
+    Kind kind;
+    const char* text;
+    int x, y, cx, cy;
+};
+
+// Template 133, in tab order.
+constexpr ControlTemplate kControls[] = {
+    {kStatic, Kind::Label, "&Master Server URL:", 7, 9, 64, 8},
+    {1004, Kind::Edit, "", 74, 7, 221, 14},
+    {1006, Kind::Button, "Reset to &Default", 299, 7, 59, 14},
+    {1005, Kind::CheckBox, "&Automatically refresh server list when program starts", 7, 24, 177,
+     10},
+    {kStatic, Kind::Label, "&Refresh up to", 7, 39, 44, 8},
+    {1022, Kind::Edit, "", 54, 37, 14, 14},
+    {kStatic, Kind::Label,
+     "servers at once (suggested: 15 for 56K modem, 30 for Cable/DSL, 60 for T1 or higher)", 70, 39,
+     271, 8},
+    {1037, Kind::CheckBox, "Hide &FSNavigators in player list", 7, 58, 113, 10},
+    {1, Kind::DefaultButton, "OK", 130, 81, 50, 14},
+    {2, Kind::Button, "Cancel", 186, 81, 50, 14},
+};
+
+}  // namespace
+
+COptionsDlg::COptionsDlg(QWidget* parent, UserPrompts* prompts)
+    : QDialog(parent), m_editMasterURL(nullptr), m_prompts(prompts) {
+    if (m_prompts == nullptr) {
+        m_ownPrompts = std::make_unique<DialogPrompts>(this);
+        m_prompts = m_ownPrompts.get();
+    }
+    setWindowTitle(QStringLiteral("Options"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(DialogTemplateFont());
+    CreateControls();
+}
+
+COptionsDlg::~COptionsDlg() = default;
+
+void COptionsDlg::CreateControls() {
+    DialogUnits units(font());
+    setFixedSize(units.Size(365, 102));
+    QLabel* pendingBuddy = nullptr;  // a label's mnemonic moves to the control after it
+    for (const ControlTemplate& t : kControls) {
+        QString text = QString::fromLatin1(t.text);
+        QWidget* control = nullptr;
+        switch (t.kind) {
+            case Kind::Label: {
+                auto* label = new QLabel(text, this);
+                if (text.contains(QLatin1Char('&'))) {
+                    pendingBuddy = label;
+                }
+                control = label;
+                break;
+            }
+            case Kind::Edit:
+                control = new QLineEdit(this);
+                break;
+            case Kind::CheckBox:
+                control = new QCheckBox(text, this);
+                break;
+            case Kind::Button:
+            case Kind::DefaultButton: {
+                auto* button = new QPushButton(text, this);
+                button->setDefault(t.kind == Kind::DefaultButton);
+                control = button;
+                break;
+            }
+        }
+        if (t.kind != Kind::Label && pendingBuddy != nullptr) {
+            pendingBuddy->setBuddy(control);
+            pendingBuddy = nullptr;
+        }
+        control->setGeometry(units.Rect(t.x, t.y, t.cx, t.cy));
+        if (t.id != kStatic) {
+            m_controls[t.id] = control;
+        }
+    }
+
+    m_editMasterURL = static_cast<QLineEdit*>(GetDlgItem(IDC_MASTER_URL));
+    m_editMasterURL->setValidator(new TextLengthValidator(kMasterURLMaxChars, m_editMasterURL));
+
+    connect(static_cast<QPushButton*>(GetDlgItem(IDC_RESET_DEFAULT)), &QPushButton::clicked, this,
+            &COptionsDlg::OnResetDefault);
+    connect(static_cast<QPushButton*>(GetDlgItem(IDOK)), &QPushButton::clicked, this,
+            &COptionsDlg::accept);
+    connect(static_cast<QPushButton*>(GetDlgItem(IDCANCEL)), &QPushButton::clicked, this,
+            &COptionsDlg::reject);
+}
+
+QWidget* COptionsDlg::GetDlgItem(int id) const {
+    auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : found->second;
+}
+
+void COptionsDlg::showEvent(QShowEvent* event) {
+    // The values are set after construction, so they reach the controls when the dialog opens.
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void COptionsDlg::OnInitDialog() {
+    m_strMasterURLAtOpen = m_strMasterURL;
+    m_editMasterURL->setText(ToQString(m_strMasterURL));
+    static_cast<QCheckBox*>(GetDlgItem(IDC_REFRESH_AT_STARTUP))
+        ->setChecked(m_bRefreshAtStartup != 0);
+    static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_THREADS))->setText(QString::number(m_nMaxThreads));
+    static_cast<QCheckBox*>(GetDlgItem(IDC_HIDE_FSNAVIGATORS))
+        ->setChecked(m_bHideFSNavigators != 0);
+    m_editMasterURL->setFocus();
+}
+
+void COptionsDlg::OnResetDefault() {
+    if (!m_prompts->AskYesNo("Reset Master Server URL to default value?")) {
+        return;
+    }
+    m_strMasterURL = std::string(kDefaultMasterServerURL);
+    m_editMasterURL->setText(ToQString(m_strMasterURL));
+}
+
+void COptionsDlg::accept() {
+    OptionsControls controls;
+    controls.MasterURLText = FromQString(m_editMasterURL->text());
+    controls.RefreshAtStartupChecked =
+        static_cast<QCheckBox*>(GetDlgItem(IDC_REFRESH_AT_STARTUP))->isChecked();
+    controls.MaxThreadsText =
+        FromQString(static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_THREADS))->text());
+    controls.HideFSNavigatorsChecked =
+        static_cast<QCheckBox*>(GetDlgItem(IDC_HIDE_FSNAVIGATORS))->isChecked();
+
+    OptionsValues values;
+    std::optional<DialogRefusal> refusal = ReadOptionsControls(controls, values);
+    if (refusal) {
+        m_prompts->ShowMessage(refusal->message);
+        if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(refusal->controlId))) {
+            edit->setFocus();
+            edit->selectAll();
+        }
+        return;
+    }
+    m_strMasterURL = values.MasterURL;
+    m_bRefreshAtStartup = values.RefreshAtStartup;
+    m_nMaxThreads = values.MaxThreads;
+    m_bHideFSNavigators = values.HideFSNavigators;
+    QDialog::accept();
+}
+
+void COptionsDlg::done(int result) {
+    // A reset answered Yes reaches the caller only through OK.
+    if (result != QDialog::Accepted && m_initialised) {
+        m_strMasterURL = m_strMasterURLAtOpen;
+    }
+    m_initialised = false;
+    QDialog::done(result);
+}
+
+}  // namespace perivant

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace perivant {
+
+// Clicks a check box on its indicator, where a click always lands, and a button in its middle.
+inline void ClickBox(QWidget* box) {
+    QTest::mouseClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(4, box->height() / 2));
+}
+
+inline void ClickButton(QWidget* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// Replaces an edit's text the way a user does: select all, then type.
+inline void TypeInto(QWidget* widget, const QString& text) {
+    auto* edit = qobject_cast<QLineEdit*>(widget);
+    QVERIFY(edit != nullptr);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty()) {
+        QTest::keyClick(edit, Qt::Key_Delete);
+    }
+    // The test library types ASCII only; other characters arrive as key events with their text.
+    for (QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(edit, c.toLatin1());
+        } else {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+}
+
+inline bool IsChecked(QWidget* widget) {
+    return qobject_cast<QAbstractButton*>(widget)->isChecked();
+}
+
+inline QString TextOf(QWidget* widget) {
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        return edit->text();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        return button->text();
+    }
+    return widget->property("text").toString();
+}
+
+}  // namespace perivant
