@@ -33,6 +33,7 @@ public:
     int ReceiveTimeoutSeconds = 30;
     // Caps so that a hostile server can neither exhaust memory nor hold a worker forever.
     size_t MaxBodyBytes = 16 * 1024 * 1024;
+    // Limit for the whole request, redirects included; 0 turns it off.
     int RequestDeadlineSeconds = 120;
 
     // GETs http://server:port/objectPath with the agent name as User-Agent, following at most
