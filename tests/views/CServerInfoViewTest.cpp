@@ -1,0 +1,362 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <memory>
+#include <vector>
+
+#include "app/AppSettings.h"
+#include "app/HelpMessages.h"
+#include "app/MemoryProfileStore.h"
+#include "views/CServerInfoView.h"
+#include "views/ClipboardHelpText.h"
+
+using namespace perivant;
+
+namespace {
+
+// Answers the help message as the test says and remembers what it was asked.
+class ScriptedRunner : public HelpMessageRunner {
+public:
+    bool RunHelpMessage(const std::string& text, bool allowDontShow, bool& dontShowAgain) override {
+        texts.push_back(text);
+        lastAllowDontShow = allowDontShow;
+        dontShowAgain = tick;
+        return pressOk;
+    }
+
+    std::vector<std::string> texts;
+    bool lastAllowDontShow = false;
+    bool pressOk = true;
+    bool tick = false;
+};
+
+ServerInfo Server(const std::string& url = "http://www.example.test/") {
+    ServerInfo info;
+    info.Address = "10.0.0.5";
+    info.Port = 8080;
+    info.ServerURL = url;
+    info.SessionComments = "Welcome\nNo \xB0 jets";
+    return info;
+}
+
+}  // namespace
+
+class CServerInfoViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    AppSettings settings;
+    MemoryProfileStore store;
+    ScriptedRunner runner;
+    std::vector<std::string> opened;
+    std::vector<std::string> reported;
+
+    std::unique_ptr<CServerInfoView> MakeView(QWidget* parent = nullptr) {
+        auto view = std::make_unique<CServerInfoView>(settings, store, runner, parent);
+        view->SetWebOpener([this](const std::string& url) { opened.push_back(url); });
+        view->SetMessageReporter([this](const std::string& text) { reported.push_back(text); });
+        return view;
+    }
+    template <typename T>
+    static T* Find(QWidget& view, const QString& text) {
+        for (T* child : view.findChildren<T*>()) {
+            if (child->text() == text) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+    static QPlainTextEdit* Comments(QWidget& view) { return view.findChild<QPlainTextEdit*>(); }
+    static QLineEdit* AddressEdit(QWidget& view) { return view.findChild<QLineEdit*>(); }
+
+private slots:
+    void init() {
+        settings = AppSettings();
+        store = MemoryProfileStore();
+        runner = ScriptedRunner();
+        opened.clear();
+        reported.clear();
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void formHasTheControlsWithTheirTextsAndPlaces() {
+        auto view = MakeView();
+        auto* commentsLabel = Find<QLabel>(*view, "&Session Comments:");
+        auto* addressLabel = Find<QLabel>(*view, "&IP Address:");
+        auto* copy = Find<QPushButton>(*view, "&Copy to clipboard");
+        auto* web = Find<QPushButton>(*view, "&Web Site");
+        auto* page = Find<QPushButton>(*view, "&Corvane Page");
+        QVERIFY(commentsLabel && addressLabel && copy && web && page);
+        QVERIFY(Comments(*view)->isReadOnly());
+        QVERIFY(AddressEdit(*view)->isReadOnly());
+        QCOMPARE(commentsLabel->buddy(), Comments(*view));
+        QCOMPARE(addressLabel->buddy(), AddressEdit(*view));
+        QVERIFY(!copy->isEnabled() && !web->isEnabled() && !page->isEnabled());
+
+        // The template's dialog units through the form font's base units.
+        QFontMetrics metrics(view->font());
+        DialogBaseUnits base = DialogBaseUnitsFromFont(
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
+            metrics.height());
+        QVERIFY(base.x > 0 && base.y > 0);
+        auto expect = [&](QWidget* control, ControlRect units) {
+            ControlRect px = DialogUnitsToPixels(units, base);
+            QCOMPARE(control->geometry(), QRect(px.x, px.y, px.width, px.height));
+        };
+        expect(commentsLabel, {4, 2, 62, 8});
+        expect(Comments(*view), {4, 13, 102, 39});
+        expect(addressLabel, {4, 59, 37, 8});
+        expect(AddressEdit(*view), {44, 57, 62, 14});
+        expect(copy, {109, 57, 62, 14});
+        expect(web, {9, 76, 37, 14});
+        expect(page, {51, 76, 50, 14});
+    }
+
+    void resizeLaysTheControlsOutAndRecordsTheSizeOnlyWhenReady() {
+        auto view = MakeView();
+        QWidget* commentsLabel = Find<QLabel>(*view, "&Session Comments:");
+        QWidget* addressLabel = Find<QLabel>(*view, "&IP Address:");
+        QWidget* copy = Find<QPushButton>(*view, "&Copy to clipboard");
+        QWidget* web = Find<QPushButton>(*view, "&Web Site");
+        QWidget* page = Find<QPushButton>(*view, "&Corvane Page");
+        QWidget* comments = Comments(*view);
+        QWidget* address = AddressEdit(*view);
+        const QRect labelBefore = commentsLabel->geometry();
+        const QPoint commentsCorner = comments->pos();
+        const int hLabel = commentsLabel->height();
+        const int hEdit = address->height();
+        const int hButton = web->height();
+
+        view->resize(400, 300);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QCOMPARE(settings.ServerInfoViewWidth, 0);  // not ready yet: nothing recorded
+
+        auto check = [&](int cx, int cy) {
+            QCOMPARE(commentsLabel->geometry(), labelBefore);
+            QCOMPARE(comments->geometry(),
+                     QRect(commentsCorner, QSize(cx - 10, cy - 20 - hLabel - hEdit - hButton)));
+            QCOMPARE(web->pos(), QPoint(4, cy - hButton - 4));
+            QCOMPARE(page->pos(), QPoint(web->width() + 8, cy - hButton - 4));
+            const int y = cy - 2 * hEdit - 8;
+            QCOMPARE(address->pos(), QPoint(addressLabel->width() + 6, y));
+            QCOMPARE(copy->pos(), QPoint(address->x() + address->width() + 4, y));
+            QCOMPARE(addressLabel->pos(), QPoint(4, y + 4));
+        };
+        check(400, 300);
+
+        settings.WindowReady = true;
+        view->resize(260, 480);
+        QCoreApplication::processEvents();
+        check(260, 480);
+        QCOMPARE(settings.ServerInfoViewWidth, 260);
+        QCOMPARE(settings.ServerInfoViewHeight, 480);
+
+        // The main frame's call at the end of its start-up does the same for the given size.
+        view->OnSize(300, 200);
+        check(300, 200);
+        QCOMPARE(settings.ServerInfoViewHeight, 200);
+    }
+
+    void showAndClearServerDetails() {
+        auto view = MakeView();
+        ServerInfo info = Server();
+        view->ShowServerDetails(info);
+        QPlainTextEdit* comments = Comments(*view);
+        QCOMPARE(comments->toPlainText(), QString::fromUtf8("Welcome\nNo \u00B0 jets"));
+        QCOMPARE(comments->document()->blockCount(), 2);
+        QCOMPARE(AddressEdit(*view)->text(), QString("10.0.0.5"));
+        QCOMPARE(view->HostPageAddress(), std::string("http://10.0.0.5:8080/"));
+        QCOMPARE(view->WebSiteAddress(), info.ServerURL);
+        QVERIFY(Find<QPushButton>(*view, "&Copy to clipboard")->isEnabled());
+        QVERIFY(Find<QPushButton>(*view, "&Corvane Page")->isEnabled());
+
+        // Line ends already in the Windows form still give one break each.
+        info.SessionComments = "one\r\ntwo\r\nthree";
+        view->ShowServerDetails(info);
+        QCOMPARE(comments->document()->blockCount(), 3);
+        QCOMPARE(comments->toPlainText(), QString("one\ntwo\nthree"));
+
+        // The pane copies what it shows: a record replaced later shows only on the next call.
+        auto record = std::make_shared<ServerRecord>(Server());
+        view->ShowServerDetails(record);
+        ServerInfo changed = Server();
+        changed.SessionComments = "changed";
+        record->Replace(changed);
+        QCOMPARE(comments->toPlainText(), QString::fromUtf8("Welcome\nNo \u00B0 jets"));
+
+        view->ClearServerDetails();
+        QCOMPARE(comments->toPlainText(), QString());
+        QCOMPARE(AddressEdit(*view)->text(), QString());
+        QVERIFY(view->WebSiteAddress().empty());
+        QVERIFY(view->HostPageAddress().empty());
+        for (const char* button : {"&Copy to clipboard", "&Web Site", "&Corvane Page"}) {
+            QVERIFY(!Find<QPushButton>(*view, button)->isEnabled());
+        }
+
+        view->ShowServerDetails(record);
+        view->ShowServerDetails(ServerPtr());
+        QCOMPARE(AddressEdit(*view)->text(), QString());
+    }
+
+    void webSiteButtonOnlyForHttpAddresses_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("http") << "http://www.example.test/club" << true;
+        QTest::newRow("https") << "https://www.example.test/" << true;
+        QTest::newRow("capitals") << "HTTPS://WWW.EXAMPLE.TEST/" << true;
+        QTest::newRow("ftp") << "ftp://files.example.test/" << false;
+        QTest::newRow("javascript") << "javascript:alert(1)" << false;
+        QTest::newRow("file") << "file:///etc/passwd" << false;
+        QTest::newRow("bare host") << "www.example.test" << false;
+        QTest::newRow("scheme only") << "http://" << false;
+        QTest::newRow("blank inside") << "http://a.test/ --flag" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+
+    void webSiteButtonOnlyForHttpAddresses() {
+        QFETCH(QString, url);
+        QFETCH(bool, enabled);
+        auto view = MakeView();
+        view->resize(400, 300);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->ShowServerDetails(Server(url.toStdString()));
+        QPushButton* web = Find<QPushButton>(*view, "&Web Site");
+        QCOMPARE(web->isEnabled(), enabled);
+
+        QTest::mouseClick(web, Qt::LeftButton);
+        // Even when asked directly, a pane never hands anything else to the browser.
+        view->OnWebSite();
+        if (enabled) {
+            QCOMPARE(opened, (std::vector<std::string>{url.toStdString(), url.toStdString()}));
+        } else {
+            QVERIFY(opened.empty());
+        }
+    }
+
+    void corvanePageOpensTheBuiltInPage() {
+        auto view = MakeView();
+        view->resize(400, 300);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->ShowServerDetails(Server(""));
+        QTest::mouseClick(Find<QPushButton>(*view, "&Corvane Page"), Qt::LeftButton);
+        QCOMPARE(opened, std::vector<std::string>{"http://10.0.0.5:8080/"});
+
+        view->ClearServerDetails();
+        view->OnCorvanePage();
+        QCOMPARE(opened.size(), size_t(1));
+    }
+
+    void copyButtonCopiesTheAddressAndExplainsOnce() {
+        auto view = MakeView();
+        view->resize(400, 300);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        view->ShowServerDetails(Server());
+        QPushButton* copy = Find<QPushButton>(*view, "&Copy to clipboard");
+
+        // Escape with the box ticked is no acknowledgement.
+        runner.pressOk = false;
+        runner.tick = true;
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
+        QCOMPARE(runner.texts, std::vector<std::string>{ClipboardHelpText("10.0.0.5")});
+        QVERIFY(runner.lastAllowDontShow);
+        QVERIFY(!store.Contains(kSettingsSection, kHideClipboardMsg));
+
+        // OK with the box ticked silences it for good, but the copy itself still happens.
+        runner.pressOk = true;
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(runner.texts.size(), size_t(2));
+        QCOMPARE(store.ReadInt(kSettingsSection, kHideClipboardMsg, 0), 1);
+        QGuiApplication::clipboard()->setText("something else");
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(runner.texts.size(), size_t(2));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
+        QVERIFY(reported.empty());
+
+        // Space on the focused button works like a click.
+        store.WriteInt(kSettingsSection, kHideClipboardMsg, 0);
+        QGuiApplication::clipboard()->clear();
+        copy->setFocus();
+        QTest::keyClick(copy, Qt::Key_Space);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
+        QCOMPARE(runner.texts.size(), size_t(3));
+    }
+
+    void editCommandsFollowTheFocusedEdit() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto view = MakeView(&window);
+        auto* writable = new QLineEdit(&window);
+        view->setMinimumSize(400, 300);
+        layout->addWidget(view.get());
+        layout->addWidget(writable);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        view->ShowServerDetails(Server());
+
+        // Read-only comments: Copy and Cut once something is selected, never Paste.
+        QPlainTextEdit* comments = Comments(*view);
+        comments->setFocus();
+        QVERIFY(comments->hasFocus());
+        QGuiApplication::clipboard()->setText("on the clipboard");
+        QVERIFY(!view->canCopy() && !view->canCut() && !view->canPaste());
+        QTest::keyClick(comments, Qt::Key_End, Qt::ShiftModifier);
+        QVERIFY(view->canCopy() && view->canCut());
+        QVERIFY(!view->canPaste());
+        view->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("Welcome"));
+        // Cutting from a read-only edit copies and leaves the text alone.
+        QTest::keyClick(comments, Qt::Key_A, Qt::ControlModifier);
+        view->cut();
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromUtf8("Welcome\nNo \u00B0 jets"));
+        QCOMPARE(comments->toPlainText(), QString::fromUtf8("Welcome\nNo \u00B0 jets"));
+
+        // The read-only address edit, selected from the keyboard.
+        QLineEdit* address = AddressEdit(*view);
+        address->setFocus();
+        QVERIFY(!view->canCopy());
+        QTest::keyClick(address, Qt::Key_Home);
+        QTest::keyClick(address, Qt::Key_End, Qt::ShiftModifier);
+        QVERIFY(view->canCopy());
+        view->copy();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
+        QVERIFY(!view->canPaste());
+
+        // A writable edit takes Paste while the clipboard holds text, and Cut removes.
+        writable->setFocus();
+        QVERIFY(view->canPaste());
+        QVERIFY(!view->canCopy());
+        view->paste();
+        QCOMPARE(writable->text(), QString("10.0.0.5"));
+        writable->selectAll();
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(!view->canPaste());
+        QVERIFY(view->canCut());
+        view->cut();
+        QCOMPARE(writable->text(), QString());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
+
+        // A button is no edit: nothing is enabled and nothing happens.
+        QPushButton* copyButton = Find<QPushButton>(*view, "&Copy to clipboard");
+        copyButton->setFocus();
+        QVERIFY(!view->canCopy() && !view->canCut() && !view->canPaste());
+        QGuiApplication::clipboard()->setText("kept");
+        view->copy();
+        view->paste();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("kept"));
+    }
+};
+
+QTEST_MAIN(CServerInfoViewTest)
+#include "CServerInfoViewTest.moc"
