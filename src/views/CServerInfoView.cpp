@@ -108,14 +108,9 @@ QRect ToQRect(const ControlRect& rect) {
 CServerInfoView::CServerInfoView(AppSettings& settings, ProfileStore& store,
                                  HelpMessageRunner& runner, QWidget* parent)
     : QWidget(parent), m_settings(settings), m_store(store), m_runner(runner) {
-    m_webOpener = [](const std::string& url) {
-        QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::StrictMode));
-    };
-    m_messageReporter = [this](const std::string& text) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Perivant"), ToQString(text),
-                        QMessageBox::Ok, this);
-        box.exec();
-    };
+    SetWebOpener(nullptr);
+    SetMessageReporter(nullptr);
+    SetClipboardWriter(nullptr);
 
     // The form's own font; its base units place every control.
     QFont dialogFont(QStringLiteral("MS Sans Serif"), 8);
@@ -257,15 +252,31 @@ void CServerInfoView::resizeEvent(QResizeEvent* event) {
 }
 
 void CServerInfoView::SetWebOpener(WebOpener opener) {
+    if (!opener) {
+        opener = [](const std::string& url) {
+            QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::StrictMode));
+        };
+    }
     m_webOpener = std::move(opener);
 }
 
 void CServerInfoView::SetMessageReporter(MessageReporter reporter) {
+    if (!reporter) {
+        reporter = [this](const std::string& text) {
+            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Perivant"), ToQString(text),
+                            QMessageBox::Ok, this);
+            box.exec();
+        };
+    }
     m_messageReporter = std::move(reporter);
 }
 
+void CServerInfoView::SetClipboardWriter(ClipboardWriter writer) {
+    m_clipboardWriter = writer ? std::move(writer) : ClipboardWriter(CopyTextToClipboard);
+}
+
 void CServerInfoView::OpenWebAddress(const std::string& url) {
-    if (IsWebAddress(url) && m_webOpener) {
+    if (IsWebAddress(url)) {
         m_webOpener(url);
     }
 }
@@ -280,10 +291,10 @@ void CServerInfoView::OnCorvanePage() {
 
 void CServerInfoView::OnCopyToClipboard() {
     std::string address = FromQString(m_address->text());
-    if (CopyTextToClipboard(address)) {
+    if (m_clipboardWriter(address)) {
         ShowHelpMessageOnce(m_store, kHideClipboardMsg, ClipboardHelpText(address), false,
                             m_runner);
-    } else if (m_messageReporter) {
+    } else {
         m_messageReporter(kClipboardErrorText);
     }
 }

@@ -29,6 +29,8 @@ public:
     using WebOpener = std::function<void(const std::string& url)>;
     // Shows a message box with the caption "Perivant" and an OK button.
     using MessageReporter = std::function<void(const std::string& text)>;
+    // Puts a text on the clipboard; false when the clipboard would not take it.
+    using ClipboardWriter = std::function<bool(const std::string& text)>;
 
     // settings: WindowReady and the pane size; store: the HideClipboardMsg flag; runner: shows
     // the clipboard help message. All three must outlive the view.
@@ -44,9 +46,11 @@ public:
     // for a client area of cx by cy pixels. The main frame calls it once when its start-up ends.
     void OnSize(int cx, int cy);
 
-    // Replace the browser and the message box (tests capture them).
+    // Replace the browser, the message box and the clipboard (tests capture them). An empty
+    // function restores the default.
     void SetWebOpener(WebOpener opener);
     void SetMessageReporter(MessageReporter reporter);
+    void SetClipboardWriter(ClipboardWriter writer);
 
     const std::string& WebSiteAddress() const { return m_webSiteAddress; }
     const std::string& HostPageAddress() const { return m_hostPageAddress; }
@@ -55,9 +59,6 @@ public:
     bool canCopy() const;
     bool canCut() const;
     bool canPaste() const;
-
-    // The controls' places in pixels, in the order of InfoControl.
-    InfoControlRects ControlRects() const;
 
 public slots:
     // The edit commands act on the focused edit, when their rule allows.
@@ -74,6 +75,8 @@ protected:
 
 private:
     QWidget* Control(InfoControl control) const;
+    // The controls' places in pixels, in the order of InfoControl.
+    InfoControlRects ControlRects() const;
     void PlaceFormControls();
     void OpenWebAddress(const std::string& url);
 
@@ -82,6 +85,7 @@ private:
     HelpMessageRunner& m_runner;
     WebOpener m_webOpener;
     MessageReporter m_messageReporter;
+    ClipboardWriter m_clipboardWriter;
 
     QLabel* m_commentsLabel = nullptr;
     QPlainTextEdit* m_comments = nullptr;

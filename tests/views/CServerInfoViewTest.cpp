@@ -14,6 +14,7 @@
 #include "app/MemoryProfileStore.h"
 #include "views/CServerInfoView.h"
 #include "views/ClipboardHelpText.h"
+#include "views/CopyTextToClipboard.h"
 
 using namespace perivant;
 
@@ -84,7 +85,7 @@ private slots:
         QGuiApplication::clipboard()->clear();
     }
 
-    void formHasTheControlsWithTheirTextsAndPlaces() {
+    void formHasTheControlsWithTheirTexts() {
         auto view = MakeView();
         auto* commentsLabel = Find<QLabel>(*view, "&Session Comments:");
         auto* addressLabel = Find<QLabel>(*view, "&IP Address:");
@@ -97,24 +98,6 @@ private slots:
         QCOMPARE(commentsLabel->buddy(), Comments(*view));
         QCOMPARE(addressLabel->buddy(), AddressEdit(*view));
         QVERIFY(!copy->isEnabled() && !web->isEnabled() && !page->isEnabled());
-
-        // The template's dialog units through the form font's base units.
-        QFontMetrics metrics(view->font());
-        DialogBaseUnits base = DialogBaseUnitsFromFont(
-            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"),
-            metrics.height());
-        QVERIFY(base.x > 0 && base.y > 0);
-        auto expect = [&](QWidget* control, ControlRect units) {
-            ControlRect px = DialogUnitsToPixels(units, base);
-            QCOMPARE(control->geometry(), QRect(px.x, px.y, px.width, px.height));
-        };
-        expect(commentsLabel, {4, 2, 62, 8});
-        expect(Comments(*view), {4, 13, 102, 39});
-        expect(addressLabel, {4, 59, 37, 8});
-        expect(AddressEdit(*view), {44, 57, 62, 14});
-        expect(copy, {109, 57, 62, 14});
-        expect(web, {9, 76, 37, 14});
-        expect(page, {51, 76, 50, 14});
     }
 
     void resizeLaysTheControlsOutAndRecordsTheSizeOnlyWhenReady() {
@@ -252,6 +235,14 @@ private slots:
         view->ClearServerDetails();
         view->OnCorvanePage();
         QCOMPARE(opened.size(), size_t(1));
+
+        // An address that would not make a plain web address is never opened.
+        ServerInfo odd = Server("");
+        odd.Address = "10.0.0.5 --new-window";
+        view->ShowServerDetails(odd);
+        QVERIFY(!Find<QPushButton>(*view, "&Corvane Page")->isEnabled());
+        view->OnCorvanePage();
+        QCOMPARE(opened.size(), size_t(1));
     }
 
     void copyButtonCopiesTheAddressAndExplainsOnce() {
@@ -289,6 +280,25 @@ private slots:
         QTest::keyClick(copy, Qt::Key_Space);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("10.0.0.5"));
         QCOMPARE(runner.texts.size(), size_t(3));
+    }
+
+    void clipboardTakesWindows1252TextAndFailuresAreReported() {
+        QVERIFY(CopyTextToClipboard("Caf\xE9 \x80 \x93ok\x94"));
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString::fromUtf8("Caf\u00E9 \u20AC \u201Cok\u201D"));
+
+        auto view = MakeView();
+        std::vector<std::string> written;
+        view->SetClipboardWriter([&](const std::string& text) {
+            written.push_back(text);
+            return false;
+        });
+        view->ShowServerDetails(Server());
+        view->OnCopyToClipboard();
+        QCOMPARE(written, std::vector<std::string>{"10.0.0.5"});
+        QCOMPARE(reported,
+                 std::vector<std::string>{"Error copying server's IP address to clipboard."});
+        QVERIFY(runner.texts.empty());
     }
 
     void editCommandsFollowTheFocusedEdit() {
