@@ -281,6 +281,12 @@ void CServerListView::keyReleaseEvent(QKeyEvent* event) {
     QTreeView::keyReleaseEvent(event);
 }
 
+void CServerListView::focusOutEvent(QFocusEvent* event) {
+    // A key released after the list lost the focus is no longer the list's key.
+    m_keysDown.clear();
+    QTreeView::focusOutEvent(event);
+}
+
 void CServerListView::resizeEvent(QResizeEvent* event) {
     QTreeView::resizeEvent(event);
     if (m_settings.WindowReady) {

@@ -474,8 +474,9 @@ private slots:
         QSignalSpy selected(m_view.get(), &CServerListView::serverSelected);
         QSignalSpy multiple(m_view.get(), &CServerListView::multipleSelected);
         std::vector<ServerPtr> posted;
+        QObject receiver;  // goes before posted: calls still queued at the end are dropped
         connect(
-            m_view.get(), &CServerListView::serverSelected, this,
+            m_view.get(), &CServerListView::serverSelected, &receiver,
             [&posted](const perivant::ServerPtr& server) { posted.push_back(server); },
             Qt::QueuedConnection);
 

@@ -6,10 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppSettings.h"
-#include "app/HelpMessages.h"
-#include "app/MemoryProfileStore.h"
-#include "env/WindowsVersionName.h"
 #include "polling/ServerInfo.h"
 
 namespace perivant {
@@ -216,31 +212,6 @@ TEST(ServerRows, VersionOrderAndOrdersWithoutAColumn) {
     }
 }
 
-class ScriptedRunner : public HelpMessageRunner {
-public:
-    bool RunHelpMessage(const std::string& text, bool allowDontShow, bool& dontShowAgain) override {
-        shown.push_back(text);
-        allowed.push_back(allowDontShow);
-        dontShowAgain = tick;
-        return true;
-    }
-    bool tick = false;
-    std::vector<std::string> shown;
-    std::vector<bool> allowed;
-};
-
-class FixedWindows : public WindowsVersionSource {
-public:
-    explicit FixedWindows(WindowsVersionRecord record) : m_record(std::move(record)) {}
-    bool GetVersionEx(uint32_t, WindowsVersionRecord& record) override {
-        record = m_record;
-        return true;
-    }
-
-private:
-    WindowsVersionRecord m_record;
-};
-
 TEST(ServerRows, DirectXMessage) {
     const std::string body =
         "DirectX 8 has a bug in it that occasionally causes everyone in the session to\n"
@@ -267,30 +238,6 @@ TEST(ServerRows, DirectXMessage) {
     s.DirectXVersionRequired = "%s%d%n";
     EXPECT_NE(DirectXMessageText(s, 8, -1, "").find("version %s%d%n and you have version 8,"),
               std::string::npos);
-
-    MemoryProfileStore store;
-    ScriptedRunner runner;
-    FixedWindows nt4({2, 4, 0, "Service Pack 6"});
-    s.DirectXVersionRequired = "9";
-    ShowDirectXMessage(s, false, 7, nt4, store, runner);
-    ASSERT_EQ(runner.shown.size(), 1u);
-    EXPECT_TRUE(runner.allowed[0]);
-    EXPECT_NE(runner.shown[0].find("version 9 and you have version 7,"), std::string::npos);
-    EXPECT_NE(runner.shown[0].find("you have Windows NT, which"), std::string::npos);
-    EXPECT_FALSE(store.Contains(kSettingsSection, kHideDirectXMsg));
-
-    runner.tick = true;
-    ShowDirectXMessage(s, false, 7, nt4, store, runner);
-    EXPECT_EQ(ReadSettingsInt(store, kHideDirectXMsg, 0), 1);
-    ShowDirectXMessage(s, false, 7, nt4, store, runner);
-    EXPECT_EQ(runner.shown.size(), 2u);
-    // Forced: shown despite the flag, with the box greyed.
-    UnavailableWindowsVersionSource noWindows;
-    ShowDirectXMessage(s, true, 7, noWindows, store, runner);
-    ASSERT_EQ(runner.shown.size(), 3u);
-    EXPECT_FALSE(runner.allowed[2]);
-    EXPECT_EQ(runner.shown[2].substr(runner.shown[2].size() - 14), "Servers menu.\n");
-    EXPECT_EQ(store.Count(kSettingsSection), 1u);
 }
 
 }  // namespace
