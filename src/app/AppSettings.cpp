@@ -95,6 +95,9 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Spelled out for compilers without aggregate deduction (clang before 17).
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
