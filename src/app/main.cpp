@@ -1,0 +1,24 @@
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/CPerivantApp.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Perivant"));
+    QApplication::setApplicationName(QStringLiteral("Perivant"));
+
+    int result = 1;
+    {
+        perivant::CPerivantApp theApp;
+        if (theApp.InitInstance()) {
+            result = QApplication::exec();
+        }
+        theApp.ExitInstance();
+    }
+    // Workers may still wait on the network; they hold nothing that needs saving. Leaving
+    // without the exit-time destructors ends the process at once and cleanly.
+    std::fflush(nullptr);
+    std::_Exit(result);
+}

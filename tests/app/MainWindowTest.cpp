@@ -1,0 +1,245 @@
+// The real main window on the offscreen platform against corvane-lab: start-up, refresh,
+// selection, filter, options, re-queries, the busy rules and closing.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/AppSettings.h"
+#include "app/CMainFrame.h"
+#include "app/CPerivantDoc.h"
+#include "app/QtProfileStore.h"
+#include "dialogs/COptionsDlg.h"
+#include "dialogs/CServerFilterDlg.h"
+#include "support/LabProcess.h"
+#include "support/PollingFakes.h"
+#include "views/CFlightPlanView.h"
+#include "views/CPlayerView.h"
+#include "views/CServerInfoView.h"
+#include "views/CServerListView.h"
+#include "views/ServerListModel.h"
+
+using namespace perivant;
+using namespace perivant::testing;
+
+namespace {
+
+constexpr int kHosts = 40;
+
+HttpClient QuickClient() {
+    HttpClient client;
+    client.ConnectTimeoutSeconds = 3;
+    client.ReceiveTimeoutSeconds = 2;
+    client.RequestDeadlineSeconds = 5;
+    return client;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+    std::unique_ptr<LabProcess> m_lab;
+    int m_healthy = 0;
+    AppSettings m_settings;
+    std::unique_ptr<QtProfileStore> m_store;
+    ScriptedPrompts m_prompts;
+    std::unique_ptr<CPerivantDoc> m_document;
+    std::unique_ptr<CMainFrame> m_frame;
+
+    QString DoneText(int shown) const {
+        return QStringLiteral("Done. %1 Corvane servers online.").arg(shown);
+    }
+    const LabHost* HostOf(const ServerPtr& record) const {
+        for (const LabHost& host : m_lab->Hosts()) {
+            if (host.address == record->Address()) {
+                return &host;
+            }
+        }
+        return nullptr;
+    }
+    void ClickRow(int row) {
+        CServerListView* list = m_frame->ServerListView();
+        QRect rect = list->visualRect(list->model()->index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    }
+    bool Idle() const { return m_frame->Manager().RunningQueries() == 0; }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+        m_lab = std::make_unique<LabProcess>(std::vector<std::string>{
+            "--hosts", std::to_string(kHosts), "--seed", "11", "--host-port", "0",
+            "--players", "3-12", "--faults", "refuse:2,404:1,notxml:1,wrongguid:1",
+            "--delay-ms", "150"});
+        QVERIFY(m_lab->Started());
+        for (const LabHost& host : m_lab->Hosts()) {
+            m_healthy += host.fault == "ok" ? 1 : 0;
+        }
+        QCOMPARE(m_healthy, kHosts - 5);
+
+        m_store = std::make_unique<QtProfileStore>();
+        LoadSettings(m_settings, *m_store, 1280, 1024);
+        QVERIFY(m_settings.RefreshAtStartup);
+        m_settings.MasterServerURL = m_lab->MasterUrl();
+        m_settings.MaxThreads = 8;
+        m_document = std::make_unique<CPerivantDoc>(m_settings, *m_store);
+        m_document->RunClosingAppeal = [](const std::string&) { return false; };
+        m_frame = std::make_unique<CMainFrame>(CMainFrame::Services{
+            m_settings, *m_store, m_prompts, *m_document,
+            std::make_shared<RealServerNetwork>(QuickClient()), [] { return 9; }});
+        m_document->OnNewDocument(*m_frame);
+        m_frame->show();
+    }
+
+    void startupRefreshesAndCountsTheServers() {
+        QVERIFY(!m_settings.WindowReady);
+        // Completion runs from the event loop, and with it the first refresh.
+        QTRY_VERIFY_WITH_TIMEOUT(m_settings.WindowReady, 10000);
+        QVERIFY2(m_prompts.messages.empty(), m_prompts.messages.empty() ? "" : m_prompts.messages[0].c_str());
+        QTRY_COMPARE_WITH_TIMEOUT(m_frame->StatusText(), DoneText(m_healthy), 30000);
+        QCOMPARE(m_frame->ServerListView()->ServerRowCount(), m_healthy);
+        QVERIFY(m_settings.ServerListViewWidth > 0);
+        QVERIFY(m_store->ReadInt(kSettingsSection, "ServerListViewWidth", -1) > 0);
+        QVERIFY(m_frame->Action(32771)->isEnabled());
+
+        // A screenshot for the README, made by the real window.
+        const QByteArray shot = qgetenv("PERIVANT_SCREENSHOT");
+        if (!shot.isEmpty()) {
+            ClickRow(0);
+            QTest::qWait(300);
+            QVERIFY(m_frame->grab().save(QString::fromUtf8(shot)));
+        }
+    }
+
+    void selectingAServerFillsTheDetailPanes() {
+        ClickRow(2);
+        ServerPtr record = m_frame->ServerListView()->ServerAtRow(2);
+        QVERIFY(record);
+        const LabHost* host = HostOf(record);
+        QVERIFY(host);
+        QLineEdit* address = m_frame->ServerInfoView()->findChild<QLineEdit*>();
+        QVERIFY(address);
+        QTRY_COMPARE(address->text(), QString::fromStdString(record->Address()));
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), std::stoi(host->columns[6]));
+        QCOMPARE(m_frame->FlightPlanView()->topLevelItemCount(), std::stoi(host->columns[7]));
+    }
+
+    void optionsHideFSNavigatorsAtOnce() {
+        // Pick a server with FSNavigator players and show it.
+        int row = -1;
+        int navigators = 0;
+        for (int i = 0; i < m_frame->ServerListView()->ServerRowCount(); ++i) {
+            navigators = std::stoi(HostOf(m_frame->ServerListView()->ServerAtRow(i))->columns[19]);
+            if (navigators > 0) {
+                row = i;
+                break;
+            }
+        }
+        QVERIFY2(row >= 0, "the lab serves FSNavigator players");
+        ClickRow(row);
+        const int players =
+            std::stoi(HostOf(m_frame->ServerListView()->ServerAtRow(row))->columns[6]);
+        QTRY_COMPARE(m_frame->PlayerView()->topLevelItemCount(), players);
+
+        m_frame->RunDialog = [](QDialog& dialog) {
+            static_cast<COptionsDlg&>(dialog).m_bHideFSNavigators = true;
+            return int(QDialog::Accepted);
+        };
+        m_frame->OnOptions();
+        QVERIFY(m_settings.HideFSNavigators);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), players - navigators);
+        QCOMPARE(m_store->ReadInt(kSettingsSection, "HideFSNavigators", 0), 1);
+    }
+
+    void filterHidesServersAndTheStatusCountsThem() {
+        // Keep only the servers that need a password.
+        m_frame->RunDialog = [](QDialog& dialog) {
+            auto& filter = static_cast<CServerFilterDlg&>(dialog);
+            filter.FilterEnable = true;
+            filter.FilterPassword = true;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+        int locked = 0;
+        for (const ServerPtr& record : m_frame->Manager().Servers().Snapshot()) {
+            locked += record->Info()->PasswordRequired ? 1 : 0;
+        }
+        QVERIFY(locked > 0 && locked < m_healthy);
+        QCOMPARE(m_frame->ServerListView()->ServerRowCount(), m_healthy - locked);
+        QCOMPARE(m_frame->StatusText(),
+                 QStringLiteral("Done. %1 of %2 Corvane servers shown. (%3 filtered out)")
+                     .arg(m_healthy - locked)
+                     .arg(m_healthy)
+                     .arg(locked));
+        QCOMPARE(m_store->ReadInt(kSettingsSection, "FilterPassword", 0), 1);
+
+        m_frame->RunDialog = [](QDialog& dialog) {
+            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+        QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
+    }
+
+    void busyRulesHoldWhileQueriesRun() {
+        CServerListView* list = m_frame->ServerListView();
+        list->selectAll();
+        QVERIFY(m_frame->Action(32774)->isEnabled());
+        QTest::keyClick(m_frame.get(), Qt::Key_F5, Qt::ControlModifier);  // Refresh Selected
+        QVERIFY(!Idle());
+        QVERIFY(!m_frame->Action(32771)->isEnabled());
+        QVERIFY(!m_frame->Action(32775)->isEnabled());
+        QVERIFY(!m_frame->Action(32774)->isEnabled());
+        QVERIFY(m_frame->Action(32773)->isEnabled());
+        QVERIFY(m_frame->StatusText().endsWith(QStringLiteral("remaining) Retrieving data...")));
+        // Refresh while busy only rewrites the status text.
+        m_frame->OnRefresh();
+        QVERIFY(!m_frame->Manager().MasterFetchBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        QTRY_COMPARE(m_frame->StatusText(), DoneText(m_healthy));
+        // Re-queried rows were rewritten in place, none added or lost.
+        QCOMPARE(list->ServerRowCount(), m_healthy);
+    }
+
+    void refreshSelectedDropsServersThatStopAnswering() {
+        m_lab.reset();
+        CServerListView* list = m_frame->ServerListView();
+        list->clearSelection();
+        ClickRow(0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->model()->index(1, 1)).center());
+        QTRY_COMPARE(list->SelectedServerCount(), 2);
+        m_frame->OnRefreshSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        QTRY_COMPARE(m_frame->StatusText(), DoneText(m_healthy - 2));
+        QTRY_COMPARE(list->ServerRowCount(), m_healthy - 2);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
+
+        list->clearSelection();
+        m_frame->OnRefreshSelected();
+        QCOMPARE(m_prompts.messages.back(),
+                 std::string("Please select at least one server to refresh."));
+    }
+
+    void closingSavesTheSettings() {
+        m_settings.ServerSortOrder = 5;
+        QVERIFY(m_frame->close());
+        QVERIFY2(!m_settings.ShowCloseMsg, "the appeal was turned off for good");
+        QSettings file(QSettings::NativeFormat, QSettings::UserScope, "Perivant", "Perivant");
+        QVERIFY(file.fileName().startsWith(m_config.path()));
+        QCOMPARE(file.value("Settings/ServerSortOrder").toInt(), 5);
+        QCOMPARE(file.value("Settings/ShowCloseMsg").toInt(), 0);
+        m_frame.reset();
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"
