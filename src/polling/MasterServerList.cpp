@@ -29,14 +29,12 @@ bool MasterServerList::ParseUrl(const std::string& url, MasterRequestTarget& tar
     }
     target.host = hostParts[0];
     target.port = hostParts.size() == 2 ? IntegerValue(hostParts[1]) : 80;
-    target.path.clear();
+    std::string path;
     for (size_t i = hostIndex + 1; i < pieces.size(); ++i) {
-        target.path += '/';
-        target.path += pieces[i];
+        path += '/';
+        path += pieces[i];
     }
-    if (target.path.empty()) {
-        target.path = "/";
-    }
+    target.path = path.empty() ? std::string(1, '/') : std::move(path);
     return true;
 }
 
