@@ -1,5 +1,7 @@
 #include "polling/StatusPage.h"
 
+#include <algorithm>
+
 #include "polling/DecodeFieldText.h"
 #include "text/CaseCompare.h"
 #include "text/IntegerValue.h"
@@ -8,6 +10,9 @@
 namespace perivant {
 
 bool StatusPage::Open(MarkupDocument& document, const std::string& body) {
+    if (static_cast<size_t>(std::count(body.begin(), body.end(), '<')) > kMaxTags) {
+        return false;
+    }
     return document.Load(std::string_view(body)) && document.FindNext("Corvane");
 }
 
@@ -51,7 +56,7 @@ bool StatusPage::ReportsWrongSession(const ServerInfo& info, const std::string& 
 
 void StatusPage::ReadPlayersAndFlightPlans(MarkupDocument& document, ServerInfo& info) {
     if (document.FindNextChild("Players") && document.EnterChild()) {
-        while (document.FindNextChild("Player")) {
+        while (info.Players.size() < kMaxListEntries && document.FindNextChild("Player")) {
             document.EnterChild();
             PlayerInfo& player = info.Players.emplace_back();
             player.Name = DecodeFieldText(document, "Name");
@@ -71,7 +76,7 @@ void StatusPage::ReadPlayersAndFlightPlans(MarkupDocument& document, ServerInfo&
         document.LeaveElement();
     }
     if (document.FindNextChild("FlightPlans") && document.EnterChild()) {
-        while (document.FindNextChild("FlightPlan")) {
+        while (info.FlightPlans.size() < kMaxListEntries && document.FindNextChild("FlightPlan")) {
             document.EnterChild();
             FlightPlanInfo& plan = info.FlightPlans.emplace_back();
             plan.PlayerName = DecodeFieldText(document, "PlayerName");

@@ -148,3 +148,34 @@ TEST(StatusPage, PlayersThenFlightPlansInDocumentOrder) {
     EXPECT_TRUE(empty.info.Players.empty());
     EXPECT_TRUE(empty.info.FlightPlans.empty());
 }
+
+TEST(StatusPage, HostilePagesCostNoMoreThanRealOnes) {
+    // Tags are counted before parsing: the limit itself still loads, one more is refused.
+    auto bareTags = [](size_t tags) {
+        std::string page = "<Corvane>";
+        for (size_t i = 2; i < tags; ++i) {
+            page += "<a/>";
+        }
+        return page + "</Corvane>";
+    };
+    EXPECT_TRUE(Parse(bareTags(StatusPage::kMaxTags), "", "").opened);
+    EXPECT_FALSE(Parse(bareTags(StatusPage::kMaxTags + 1), "", "").opened);
+
+    // Past the list limit the players are skipped, and the flight plans are still found.
+    std::string players;
+    for (size_t i = 0; i < StatusPage::kMaxListEntries + 5; ++i) {
+        players += Player("P" + std::to_string(i));
+    }
+    std::string plans;
+    for (size_t i = 0; i < StatusPage::kMaxListEntries + 5; ++i) {
+        plans += Plan("P" + std::to_string(i), "Open");
+    }
+    Parsed crowded = Parse("<Corvane><Players>" + players + "</Players><FlightPlans>" + plans +
+                               "</FlightPlans></Corvane>",
+                           "", "");
+    ASSERT_EQ(crowded.info.Players.size(), StatusPage::kMaxListEntries);
+    EXPECT_EQ(crowded.info.Players.back().Name,
+              "P" + std::to_string(StatusPage::kMaxListEntries - 1));
+    ASSERT_EQ(crowded.info.FlightPlans.size(), StatusPage::kMaxListEntries);
+    EXPECT_EQ(crowded.info.FlightPlans.front().PlayerName, "P0");
+}
