@@ -43,6 +43,18 @@ bool MasterServerList::SplitReply(const std::string& body, std::vector<std::stri
     return !lines.empty() && StartsWithNoCase(lines[0], kHeaderMarker);
 }
 
+std::string_view MasterServerList::LeadingFields(std::string_view line, size_t count) {
+    size_t from = 0;
+    for (size_t bars = 0; bars < count; ++bars) {
+        const size_t bar = line.find('|', from);
+        if (bar == std::string_view::npos) {
+            return line;
+        }
+        from = bar + 1;
+    }
+    return line.substr(0, from == 0 ? 0 : from - 1);
+}
+
 bool MasterServerList::IsKeyword(const std::string& field, const char* keyword) {
     return EqualsNoCase(field, keyword);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace perivant {
@@ -22,6 +24,9 @@ public:
     // The reply's lines (empty ones dropped); false when the first does not begin with the
     // header marker, in any capitals.
     static bool SplitReply(const std::string& body, std::vector<std::string>& lines);
+
+    // The line up to its count-th "|" (not included), or all of it when it has fewer.
+    static std::string_view LeadingFields(std::string_view line, size_t count);
 
     // Keywords compare without regard to case.
     static bool IsKeyword(const std::string& field, const char* keyword);

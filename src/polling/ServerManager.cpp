@@ -273,7 +273,8 @@ void ServerManager::FetchServerList() {
         if (line.empty() || line[0] == '#') {
             continue;
         }
-        const size_t n = SplitText(line, "|", true, fields);
+        // No keyword reads past field 4: a line of a million "|" must not become a million texts.
+        const size_t n = SplitText(MasterServerList::LeadingFields(line, 5), "|", true, fields);
         const std::string& keyword = fields[0];
         if (n >= 2 && MasterServerList::IsKeyword(keyword, "ErrorMsg")) {
             ShowAndEndFetch(fields[1]);

@@ -87,6 +87,14 @@ TEST(MasterServerList, RequestTargetFromUrl) {
     }
 }
 
+TEST(MasterServerList, OnlyTheFieldsAKeywordCanUseAreSplitOff) {
+    EXPECT_EQ(MasterServerList::LeadingFields("Server|a|1|g|h|extra|more", 5), "Server|a|1|g|h");
+    EXPECT_EQ(MasterServerList::LeadingFields("Server|a|1|g|", 5), "Server|a|1|g|");
+    EXPECT_EQ(MasterServerList::LeadingFields("Server|a|1|g||", 5), "Server|a|1|g|");
+    EXPECT_EQ(MasterServerList::LeadingFields("News|3", 5), "News|3");
+    EXPECT_EQ(MasterServerList::LeadingFields(std::string(1000000, '|'), 5), "||||");
+}
+
 TEST_F(FetchServerListTest, QueuesEveryServerLineInAnyCapitals) {
     Fetch("corvaneserverlist v2\r\n\n# comment\nSERVER|127.0.0.3|23456|x|y|extra\n" + kServerLine +
           "\nServer|127.0.0.9|23456|x\n");
