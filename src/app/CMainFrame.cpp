@@ -361,6 +361,7 @@ void CMainFrame::UpdateStatusText() {
     m_statusMessage->setText(ToQString(text));
     m_statusMessage->repaint();
     UpdateCommandEnabling();
+    emit statusTextChanged(m_statusMessage->text());
 }
 
 void CMainFrame::UpdateCommandEnabling() {

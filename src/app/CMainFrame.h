@@ -71,6 +71,10 @@ public:
     int FilteredOut() const { return m_nFilteredOut; }
     QAction* Action(int commandId) const;
 
+signals:
+    // Every rewrite of the status text, after it is shown; lets tools watch the refresh.
+    void statusTextChanged(const QString& text);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

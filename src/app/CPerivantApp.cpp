@@ -1,7 +1,10 @@
 #include "app/CPerivantApp.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <chrono>
+#include <cstdio>
 
 #include "app/CMainFrame.h"
 #include "app/ProgramIcons.h"
@@ -19,14 +22,56 @@ CPerivantApp::~CPerivantApp() = default;
 bool CPerivantApp::InitInstance() {
     QSize screen = QGuiApplication::primaryScreen()->size();
     LoadSettings(m_settings, m_store, screen.width(), screen.height());
-    m_frame = std::make_unique<CMainFrame>(CMainFrame::Services{
-        m_settings, m_store, m_prompts, m_document, std::make_shared<RealServerNetwork>(),
-        DetectInstalledDirectXVersion});
+    m_frame = std::make_unique<CMainFrame>(
+        CMainFrame::Services{m_settings, m_store, m_prompts, m_document,
+                             std::make_shared<RealServerNetwork>(), DetectInstalledDirectXVersion});
     m_document.OnNewDocument(*m_frame);
     m_frame->setWindowTitle(ToQString("Perivant " + GetVersionText()));
     m_frame->setWindowIcon(ProgramIcons::Program());
     m_frame->show();
+    if (qEnvironmentVariableIntValue("PERIVANT_EXIT_WHEN_DONE") == 1) {
+        ExitWhenFirstRefreshDone();
+    }
     return true;
+}
+
+void CPerivantApp::ExitWhenFirstRefreshDone() {
+    using Clock = std::chrono::steady_clock;
+    struct Watch {
+        bool started = false;
+        bool done = false;
+        Clock::time_point start;
+    };
+    auto watch = std::make_shared<Watch>();
+    CMainFrame* frame = m_frame.get();
+    // The refresh starts with the Master Server fetch and ends when nothing runs and nothing
+    // waits: between two timer ticks the text can read "Done." while queries are still queued.
+    QObject::connect(
+        frame, &CMainFrame::statusTextChanged, frame, [frame, watch](const QString& text) {
+            const ServerManager& manager = frame->Manager();
+            if (watch->done) {
+                return;
+            }
+            if (manager.MasterFetchBusy()) {
+                if (!watch->started) {
+                    watch->started = true;
+                    watch->start = Clock::now();
+                }
+                return;
+            }
+            if (!watch->started || manager.RunningQueries() != 0 || manager.QueuedQueries() != 0 ||
+                !text.startsWith(QStringLiteral("Done."))) {
+                return;
+            }
+            watch->done = true;
+            const double seconds =
+                std::chrono::duration<double>(Clock::now() - watch->start).count();
+            std::fprintf(stderr, "Refresh done: %d servers in %.3f s\n",
+                         static_cast<int>(manager.Servers().Count()), seconds);
+            std::fflush(stderr);
+            // Leaves the message loop without the closing step: no appeal, nothing saved.
+            QCoreApplication::quit();
+        });
 }
 
 void CPerivantApp::ExitInstance() {

@@ -27,6 +27,10 @@ public:
     CMainFrame* MainFrame() const { return m_frame.get(); }
 
 private:
+    // With PERIVANT_EXIT_WHEN_DONE=1 in the environment: times the first refresh, writes one
+    // line about it to standard error and quits. For scripts and benchmarks only.
+    void ExitWhenFirstRefreshDone();
+
     AppSettings m_settings;
     QtProfileStore m_store;
     QtUserPrompts m_prompts;
