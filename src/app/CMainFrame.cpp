@@ -359,7 +359,12 @@ void CMainFrame::UpdateStatusText() {
         static_cast<int>(manager.QueuedQueries()), static_cast<int>(manager.Servers().Count()),
         m_nFilteredOut);
     m_statusMessage->setText(ToQString(text));
-    m_statusMessage->repaint();
+    // The Master Server fetch blocks this thread next: paint now, or the text never shows.
+    // Otherwise the next paint pass shows it; painting at once would paint the whole window,
+    // rows included, for every worker that starts or ends.
+    if (manager.MasterFetchBusy()) {
+        m_statusMessage->repaint();
+    }
     UpdateCommandEnabling();
     emit statusTextChanged(m_statusMessage->text());
 }
