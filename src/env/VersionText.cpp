@@ -43,7 +43,9 @@ VersionNumbers ReadVersionNumbers(std::string_view text) {
 }  // namespace
 
 std::string GetVersionText() {
-    return GetVersionText(OwnVersionInfo());
+    // The block is compiled in and never changes; every request's agent name asks for it.
+    static const std::string text = GetVersionText(OwnVersionInfo());
+    return text;
 }
 
 std::string GetVersionText(std::span<const uint8_t> versionBlock) {

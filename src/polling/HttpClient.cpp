@@ -131,10 +131,16 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         return 0;
     }
     transfer->bodyBytes += length;
-    for (size_t i = 0; i < length; ++i) {
-        if (data[i] != '\r') {
-            transfer->body->push_back(data[i]);
+    // Carriage returns are dropped; the runs between them go in whole.
+    const char* from = data;
+    const char* const end = data + length;
+    for (;;) {
+        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', end - from));
+        transfer->body->append(from, cr != nullptr ? cr : end);
+        if (cr == nullptr) {
+            break;
         }
+        from = cr + 1;
     }
     return length;
 }
