@@ -1,11 +1,17 @@
-// Load speed of the status-page reader against a general DOM parser on the same pages.
+// Load speed of the status-page reader against a general DOM parser on the same pages. After the
+// usual table it prints, for each page, the reader's time per load against the parser's as a
+// ratio (goal: at most 1, the reader at least as fast), and exits with 1 when a ratio is above 1.
 #include "text/MarkupDocument.h"
 
 #include <benchmark/benchmark.h>
 #include <pugixml.hpp>
 
 #include <cstdint>
+#include <cstdio>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -185,6 +191,66 @@ BENCHMARK_CAPTURE(PugiLoad, StatusPageReused, &TypicalPage, true);
 BENCHMARK_CAPTURE(MarkupLoad, 10MBReused, &LargePage, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PugiLoad, 10MBReused, &LargePage, true)->Unit(benchmark::kMillisecond);
 
+// The console table as usual, and the mean time per load of every benchmark, by page.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) {
+                continue;
+            }
+            // "MarkupLoad/10MB" -> reader "MarkupLoad", page "10MB"
+            const std::string name = run.benchmark_name();
+            const size_t slash = name.find('/');
+            if (slash == std::string::npos) {
+                continue;
+            }
+            Sum& sum = m_sums[name.substr(slash + 1)][name.substr(0, slash)];
+            sum.seconds += run.real_accumulated_time;
+            sum.iterations += static_cast<double>(run.iterations);
+        }
+    }
+
+    // Prints one line per page that both readers loaded; false when the reader was slower.
+    bool PrintRatios() const {
+        bool allWithin = true;
+        std::printf("\nMarkupDocument against pugixml, time per load (ratio: goal at most 1):\n");
+        for (const auto& [page, readers] : m_sums) {
+            auto markup = readers.find("MarkupLoad");
+            auto pugi = readers.find("PugiLoad");
+            if (markup == readers.end() || pugi == readers.end()) {
+                continue;
+            }
+            const double ours = markup->second.PerLoad();
+            const double theirs = pugi->second.PerLoad();
+            const double ratio = ours / theirs;
+            std::printf("  %-18s MarkupDocument %10.3f ms   pugixml %10.3f ms   ratio %.2f  %s\n",
+                        page.c_str(), ours * 1e3, theirs * 1e3, ratio,
+                        ratio <= 1.0 ? "ok" : "SLOWER");
+            allWithin = allWithin && ratio <= 1.0;
+        }
+        return allWithin;
+    }
+
+private:
+    struct Sum {
+        double seconds = 0;
+        double iterations = 0;
+        double PerLoad() const { return seconds / iterations; }
+    };
+    std::map<std::string, std::map<std::string, Sum>> m_sums;
+};
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return reporter.PrintRatios() ? 0 : 1;
+}
