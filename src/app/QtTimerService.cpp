@@ -14,6 +14,8 @@ int QtTimerService::StartTimer(int periodMs, std::function<void()> callback) {
     const int id = m_nextId++;
     auto* timer = new QTimer(m_parent);
     timer->setInterval(periodMs);
+    // A coarse timer may fire up to 5% late to save wake-ups; queued queries would wait for it.
+    timer->setTimerType(Qt::PreciseTimer);
     QObject::connect(timer, &QTimer::timeout, timer, std::move(callback));
     timer->start();
     m_timers[id] = timer;
