@@ -82,6 +82,32 @@ TEST(ServerRecord, ReplaceKeepsIdentityAddressAndPortAndOldSnapshotsStayIntact) 
     EXPECT_EQ(before->Players.size(), 3u);
 }
 
+// Lists filled one by one keep up to half their room spare; thousands of published records
+// must not carry it.
+TEST(ServerRecord, PublishedListsKeepNoSpareRoomAndKeepTheirEntries) {
+    ServerInfo info;
+    info.Address = "127.0.0.7";
+    for (int i = 0; i < 20; ++i) {
+        info.Players.emplace_back().Name = "Pilot";
+        info.Players.back().Name += std::to_string(i);
+    }
+    for (int i = 0; i < 5; ++i) {
+        info.FlightPlans.emplace_back().Plan = "Plan";
+        info.FlightPlans.back().Plan += std::to_string(i);
+    }
+    ASSERT_GT(info.Players.capacity(), info.Players.size());
+    auto record = std::make_shared<ServerRecord>(info);
+    std::shared_ptr<const ServerInfo> published = record->Info();
+    EXPECT_EQ(published->Players.capacity(), 20u);
+    EXPECT_EQ(published->FlightPlans.capacity(), 5u);
+    EXPECT_EQ(published->Players[19].Name, "Pilot19");
+    EXPECT_EQ(published->FlightPlans[4].Plan, "Plan4");
+
+    record->Replace(info);  // a re-query publishes the same way
+    EXPECT_EQ(record->Info()->Players.capacity(), 20u);
+    EXPECT_EQ(record->Info()->Players[0].Name, "Pilot0");
+}
+
 TEST(ServerRecord, ConcurrentReplaceAndReadSeeWholeRecordsOnly) {
     ServerInfo first;
     first.ServerName = "n0";
