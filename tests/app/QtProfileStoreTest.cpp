@@ -154,6 +154,66 @@ TEST(QtProfileStore, HandEditedValuesLoadSane) {
     EXPECT_TRUE(store.Contains(kSection, "MaxThreads"));
 }
 
+// Values that QSettings would decode with its binary stream reader could make it allocate
+// gigabytes (the first file below asks for 811 million list entries) or recurse until the stack
+// overflows (lists nested a hundred thousand deep): such a file is set aside before anything
+// reads it, and the settings start from their defaults.
+TEST(QtProfileStore, FilesWithStreamedValuesAreSetAside) {
+    const fs::path aside = ConfigHome::File().string() + ".damaged";
+    const std::string streamed[] = {
+        "[Settings]\nMaxThreads=7\nFilterFS2002=@Variant(\\0\\0\\0\\N10__cxxabiv1x1\\x1)\n",
+        "[Other]\nX=\"@Var\\151ant(\\0\\0\\0\\x31)\"\n[Settings]\nMaxThreads=7\n",
+        "[Settings]\nMaxThreads=7\nL=a, \"@DateTime(\\0)\"\n",
+        "[Settings]\nMaxThreads=7\nC=@Var\\\r\niant(x)\n",
+        "\xEF\xBB\xBF[Settings]\nMaxThreads=7\nO=\\100Variant\\50x)\n",
+    };
+    for (const std::string& text : streamed) {
+        fs::remove(aside);
+        WriteFileText(text);
+        AppSettings s;
+        {
+            QtProfileStore store;
+            LoadSettings(s, store, 1280, 1024);
+            EXPECT_EQ(s.MaxThreads, 15) << text;
+            EXPECT_FALSE(fs::exists(ConfigHome::File())) << text;
+            std::ifstream in(aside, std::ios::binary);
+            std::ostringstream kept;
+            kept << in.rdbuf();
+            EXPECT_EQ(kept.str(), text);
+            s.MaxThreads = 9;
+            SaveSettings(s, store);
+        }
+        MakeStoreRereadFile();
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9) << text;
+    }
+
+    // What only looks like one stays: a text the program stored, a quoted list, a comment, a
+    // group name and a key.
+    const std::string harmless[] = {
+        "[Settings]\nMaxThreads=7\nFilterTextString=@@Variant(\\0\\0\\0\\x31)\n",
+        "[Settings]\nMaxThreads=7\nQ=\"a, @Variant(x)\"\n; "
+        "@Variant(x)\n[@Variant(x)]\n@Variant(x)=1\n",
+    };
+    for (const std::string& text : harmless) {
+        fs::remove(aside);
+        WriteFileText(text);
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7) << text;
+        EXPECT_TRUE(fs::exists(ConfigHome::File())) << text;
+        EXPECT_FALSE(fs::exists(aside)) << text;
+    }
+    fs::remove(aside);
+    {
+        QtProfileStore store;
+        WriteSettingsString(store, "FilterTextString", "@Variant(\x01)");
+    }
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    EXPECT_EQ(ReadSettingsString(store, "FilterTextString", ""), "@Variant(\x01)");
+    EXPECT_FALSE(fs::exists(aside));
+}
+
 TEST(QtProfileStore, DirectWritesReachTheFileAtOnce) {
     QtProfileStore store;
     WriteSettingsInt(store, kHideNewsMsg, 3);
