@@ -19,7 +19,9 @@
 
 #include "FuzzCheck.h"
 #include "app/AppSettings.h"
+#include "app/MemoryProfileStore.h"
 #include "app/QtProfileStore.h"
+#include "text/Trace.h"
 
 using namespace perivant;
 
@@ -129,6 +131,7 @@ AppSettings FreshRecord() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetTraceSink([](int, const std::string&) {});
     // Before any QSettings exists: it fixes its paths when the first one is made.
     const char* tmp = std::getenv("TMPDIR");
     std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
@@ -148,12 +151,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const fs::path aside = g_file.string() + ".damaged";
+    fs::remove(aside);
     WriteFile(data, size);
     AppSettings loaded = FreshRecord();
     {
         QtProfileStore store;
         LoadSettings(loaded, store, kScreenWidth, kScreenHeight);
         CheckRules(loaded, store);
+        if (fs::exists(aside)) {
+            // A file the store would not read gives every default.
+            AppSettings defaults = FreshRecord();
+            LoadSettings(defaults, MemoryProfileStore(), kScreenWidth, kScreenHeight);
+            CheckSame(loaded, defaults);
+        }
         SaveSettings(loaded, store);
     }
     // What was saved is parsed from the file again, not taken from the cache.

@@ -238,6 +238,9 @@ void SettingsSeeds() {
         "MaxThreads=abc\nServerSortOrder=99999999999\nFilterPingNum= -12 \n"
         "FilterTextString=a, b, c\nShowCloseMsg=true\nFilterFS2002=@Variant(\\0\\0\\0\\x1\\x1)\n");
     Write(t, "truncated", "[Settings]\nMasterServerURL=\"http://www.perivant.exa");
+    // A value the store must never let QSettings decode from its binary form.
+    Write(t, "streamed_value",
+          "[Settings]\nMaxThreads=3\nFilterFS2002=@Variant(\\0\\0\\0\\x31\\x30__c)\n");
 }
 
 }  // namespace
