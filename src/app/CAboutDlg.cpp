@@ -18,11 +18,11 @@ CAboutDlg::CAboutDlg(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Perivant"));
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIcons::Program().pixmap(48, 48));
-    auto* text = new QLabel(
-        ToQString("Perivant " + GetVersionText() +
-                  "\n\nFinds the Corvane servers that are online, with their sessions, "
-                  "players and flight plans."),
-        this);
+    auto* text =
+        new QLabel(ToQString("Perivant " + GetVersionText() +
+                             "\n\nFinds the Corvane servers that are online, with their sessions, "
+                             "players and flight plans."),
+                   this);
     text->setObjectName(QStringLiteral("aboutText"));
     text->setWordWrap(true);
     auto* top = new QHBoxLayout;
@@ -30,8 +30,8 @@ CAboutDlg::CAboutDlg(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
     top->addWidget(text, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
-    QPushButton* home = buttons->addButton(QStringLiteral("Perivant &Homepage"),
-                                           QDialogButtonBox::ActionRole);
+    QPushButton* home =
+        buttons->addButton(QStringLiteral("Perivant &Homepage"), QDialogButtonBox::ActionRole);
     home->setObjectName(QStringLiteral("homepageButton"));
     connect(home, &QPushButton::clicked, this,
             [&prompts] { RunWebCommand(WebCommand::Homepage, prompts); });

@@ -62,8 +62,7 @@ bool FrameMessageReceiver::event(QEvent* e) {
     return QObject::event(e);
 }
 
-QtFrameTarget::QtFrameTarget(QObject* parent, Handler handler)
-    : m_gate(std::make_shared<Gate>()) {
+QtFrameTarget::QtFrameTarget(QObject* parent, Handler handler) : m_gate(std::make_shared<Gate>()) {
     new FrameMessageReceiver(parent, m_gate, std::move(handler));
 }
 

@@ -9,8 +9,7 @@
 namespace perivant {
 
 void QtUserPrompts::ShowMessage(const std::string& text) {
-    QMessageBox::information(nullptr, QStringLiteral("Perivant"), ToQString(text),
-                             QMessageBox::Ok);
+    QMessageBox::information(nullptr, QStringLiteral("Perivant"), ToQString(text), QMessageBox::Ok);
 }
 
 bool QtUserPrompts::AskYesNo(const std::string& text) {

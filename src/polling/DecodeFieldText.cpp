@@ -44,7 +44,8 @@ std::string DecodeNumericReferences(std::string text) {
             break;
         }
         const std::string reference = text.substr(amp, 6);
-        unsigned code = static_cast<unsigned>(IntegerValue(std::string_view(reference).substr(2, 3)));
+        unsigned code =
+            static_cast<unsigned>(IntegerValue(std::string_view(reference).substr(2, 3)));
         const std::string replacement =
             (code % 256) == 0 ? std::string() : std::string(1, static_cast<char>(code % 256));
         scanned += text.size();

@@ -15,8 +15,8 @@ struct PollingState {
     std::atomic<bool> Closing{false};
     std::atomic<int> RunningQueries{0};
     ServerTable Servers;
-    int InstalledDirectXVersion = 0;  // set before any worker starts
-    std::shared_ptr<FrameTarget> Frame;     // may be empty: no main frame
+    int InstalledDirectXVersion = 0;     // set before any worker starts
+    std::shared_ptr<FrameTarget> Frame;  // may be empty: no main frame
     std::shared_ptr<ServerNetwork> Network;
 
     // Messages go out only while the manager lives; after the closing flag nothing is sent.

@@ -25,8 +25,7 @@ public:
     explicit RealServerNetwork(const HttpClient& client) : m_client(client) {}
 
     int FetchPage(const std::string& host, int port, const std::string& objectPath,
-                  const std::string& agentName, std::string& body,
-                  std::string& errorText) override;
+                  const std::string& agentName, std::string& body, std::string& errorText) override;
     int Ping(const std::string& address, int timeoutMs) override;
 
 private:

@@ -11,8 +11,8 @@ int SplitText(std::string_view source, std::string_view delimiters, bool keepEmp
     size_t start = 0;
     while (true) {
         size_t end = source.find_first_of(delimiters, start);
-        std::string_view piece =
-            source.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        std::string_view piece = source.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
         if (keepEmpty || !piece.empty()) {
             output.emplace_back(piece);
         }

@@ -34,8 +34,8 @@ private slots:
     void sendWaitsForTheHandler() {
         QObject owner;
         std::atomic<int> handled{0};
-        auto target = std::make_shared<QtFrameTarget>(
-            &owner, [&](FrameMessage, ServerPtr) { handled++; });
+        auto target =
+            std::make_shared<QtFrameTarget>(&owner, [&](FrameMessage, ServerPtr) { handled++; });
         std::atomic<bool> returned{false};
         std::thread worker([&] {
             target->Send(MsgStatusChanged, nullptr);
@@ -53,8 +53,8 @@ private slots:
     void senderIsReleasedWhenTheFrameGoesAway() {
         auto owner = std::make_unique<QObject>();
         std::atomic<int> handled{0};
-        auto target = std::make_shared<QtFrameTarget>(
-            owner.get(), [&](FrameMessage, ServerPtr) { handled++; });
+        auto target = std::make_shared<QtFrameTarget>(owner.get(),
+                                                      [&](FrameMessage, ServerPtr) { handled++; });
         std::atomic<bool> returned{false};
         std::thread worker([&] {
             target->Send(MsgServerDropped, nullptr);

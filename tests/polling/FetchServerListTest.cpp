@@ -31,8 +31,10 @@ protected:
         LoadSettings(settings, store, 1280, 1024);
         settings.MasterServerURL = "http://127.0.0.1:9000/list";
         network = std::make_shared<FakeNetwork>();
-        network->Set("127.0.0.2", 23456, "/xml", {200, "<Corvane><ServerName>A</ServerName></Corvane>", ""});
-        network->Set("127.0.0.3", 23456, "/xml", {200, "<Corvane><ServerName>B</ServerName></Corvane>", ""});
+        network->Set("127.0.0.2", 23456, "/xml",
+                     {200, "<Corvane><ServerName>A</ServerName></Corvane>", ""});
+        network->Set("127.0.0.3", 23456, "/xml",
+                     {200, "<Corvane><ServerName>B</ServerName></Corvane>", ""});
         frame = std::make_shared<RecordingFrame>();
         manager = std::make_unique<ServerManager>(ServerManager::Services{
             settings, store, timer, prompts, frame, network, [] { return 9; }});

@@ -107,7 +107,8 @@ TEST_F(LabRefreshTest, PublishesExactlyTheHealthyHostsWithTheirDecodedFields) {
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front();
     int maxRunning = 0;
     ASSERT_TRUE(RunUntilIdle(*manager, 90, &maxRunning));
-    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, 60.0) << "every wait is bounded by the client's limits";
     EXPECT_LE(maxRunning, 15);
     EXPECT_GE(timer.starts, 1) << "queued queries were started by the timer";

@@ -42,9 +42,9 @@ LabProcess::LabProcess(const std::vector<std::string>& options, int timeLimitSec
     const std::string ready = m_dir + "/ready";
     const std::string manifest = m_dir + "/manifest";
 
-    std::vector<std::string> args = {Binary(),      "--quiet",    "--ready-file",
-                                     ready,         "--manifest", manifest,
-                                     "--time-limit", std::to_string(timeLimitSeconds)};
+    std::vector<std::string> args = {
+        Binary(),     "--quiet", "--ready-file", ready,
+        "--manifest", manifest,  "--time-limit", std::to_string(timeLimitSeconds)};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& a : args) {
@@ -65,7 +65,8 @@ LabProcess::LabProcess(const std::vector<std::string>& options, int timeLimitSec
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!std::filesystem::exists(ready)) {
         int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid || std::chrono::steady_clock::now() > deadline) {
+        if (waitpid(m_pid, &status, WNOHANG) == m_pid ||
+            std::chrono::steady_clock::now() > deadline) {
             m_pid = -1;
             return;
         }

@@ -3,10 +3,10 @@
 // Stand-ins for what the polling engine reaches outside itself: the main frame, the GUI timer,
 // the user and the network. All are safe to call from workers.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
-#include <atomic>
 #include <map>
 #include <mutex>
 #include <string>
@@ -135,7 +135,8 @@ public:
         std::unique_lock<std::mutex> lock(m_mutex);
         ++m_fetches;
         m_lastAgent = agentName;
-        m_changed.wait_for(lock, std::chrono::seconds(20), [this] { return !m_held || m_passes > 0; });
+        m_changed.wait_for(lock, std::chrono::seconds(20),
+                           [this] { return !m_held || m_passes > 0; });
         if (m_held && m_passes > 0) {
             --m_passes;
         }

@@ -13,9 +13,8 @@ namespace {
 struct CapturedTrace {
     std::vector<std::pair<int, std::string>> lines;
     CapturedTrace() {
-        SetTraceSink([this](int severity, const std::string& line) {
-            lines.emplace_back(severity, line);
-        });
+        SetTraceSink(
+            [this](int severity, const std::string& line) { lines.emplace_back(severity, line); });
     }
     ~CapturedTrace() { SetTraceSink(nullptr); }
 };
@@ -30,7 +29,8 @@ TEST(Trace, LineIsTimeStampTwoBlanksAndMessage) {
     EXPECT_EQ(trace.lines[0].first, TraceWarning);
     EXPECT_TRUE(std::regex_match(
         trace.lines[0].second,
-        std::regex(R"(\d{6} \d{2}:\d{2}:\d{2}  Error 404 getting server data from 127\.0\.0\.2:23456\. \n)")))
+        std::regex(
+            R"(\d{6} \d{2}:\d{2}:\d{2}  Error 404 getting server data from 127\.0\.0\.2:23456\. \n)")))
         << trace.lines[0].second;
 }
 
