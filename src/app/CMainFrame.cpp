@@ -156,7 +156,8 @@ void CMainFrame::CreatePanes() {
     m_serverList = new CServerListView(m_settings, m_services.store, m_wndTopSplitter);
     m_serverList->SetUserPrompts(&m_services.prompts);
     m_serverList->SetHelpMessageRunner(m_helpRunner.get());
-    m_serverInfo = new CServerInfoView(m_settings, m_services.store, *m_helpRunner, m_wndTopSplitter);
+    m_serverInfo =
+        new CServerInfoView(m_settings, m_services.store, *m_helpRunner, m_wndTopSplitter);
     m_players = new CPlayerView(m_settings, m_wndSplitter);
     m_flightPlans = new CFlightPlanView(m_settings, m_wndSplitter);
     for (QSplitter* splitter : {m_wndSplitter, m_wndTopSplitter}) {
@@ -169,11 +170,13 @@ void CMainFrame::CreatePanes() {
     m_wndTopSplitter->setSizes({sizes.columns[0], sizes.columns[1]});
 
     // The list's selection reports are posted, as the panes' messages always were.
-    connect(m_serverList, &CServerListView::serverSelected, this,
-            [this](ServerPtr server) { HandleMessage(MsgServerSelected, server); },
-            Qt::QueuedConnection);
-    connect(m_serverList, &CServerListView::multipleSelected, this,
-            [this] { HandleMessage(MsgMultipleSelected, nullptr); }, Qt::QueuedConnection);
+    connect(
+        m_serverList, &CServerListView::serverSelected, this,
+        [this](ServerPtr server) { HandleMessage(MsgServerSelected, server); },
+        Qt::QueuedConnection);
+    connect(
+        m_serverList, &CServerListView::multipleSelected, this,
+        [this] { HandleMessage(MsgMultipleSelected, nullptr); }, Qt::QueuedConnection);
     connect(m_serverList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CMainFrame::UpdateCommandEnabling);
 }
@@ -237,7 +240,8 @@ void CMainFrame::CreateMenus() {
 
     // Commands without a menu item: copy in the info pane and moving between panes.
     QAction* copy = AddCommand(IdCopy, QStringLiteral("&Copy"), QString());
-    copy->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    copy->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
     connect(copy, &QAction::triggered, this, [this] {
         if (m_serverInfo->canCopy()) {
             m_serverInfo->copy();
@@ -354,10 +358,10 @@ QString CMainFrame::StatusText() const {
 
 void CMainFrame::UpdateStatusText() {
     const ServerManager& manager = *m_serverManager;
-    std::string text = MainFrameRules::StatusText(
-        manager.MasterFetchBusy(), manager.RunningQueries(),
-        static_cast<int>(manager.QueuedQueries()), static_cast<int>(manager.Servers().Count()),
-        m_nFilteredOut);
+    std::string text =
+        MainFrameRules::StatusText(manager.MasterFetchBusy(), manager.RunningQueries(),
+                                   static_cast<int>(manager.QueuedQueries()),
+                                   static_cast<int>(manager.Servers().Count()), m_nFilteredOut);
     m_statusMessage->setText(ToQString(text));
     // The Master Server fetch blocks this thread next: paint now, or the text never shows.
     // Otherwise the next paint pass shows it; painting at once would paint the whole window,
@@ -370,16 +374,17 @@ void CMainFrame::UpdateStatusText() {
 }
 
 void CMainFrame::UpdateCommandEnabling() {
-    const bool idle = m_serverManager->RunningQueries() == 0;
+    const bool idle = !m_serverManager->QueriesPending();
     Action(IdRefresh)->setEnabled(idle);
     Action(IdFilter)->setEnabled(idle);
-    Action(IdRefreshSelected)->setEnabled(idle && m_serverList &&
-                                          m_serverList->SelectedServerCount() > 0);
+    Action(IdRefreshSelected)
+        ->setEnabled(idle && m_serverList && m_serverList->SelectedServerCount() > 0);
 }
 
 void CMainFrame::OnRefresh() {
     UpdateStatusText();
-    if (m_serverManager->RunningQueries() != 0) {
+    // A fetch between two waves would release the records and list the queued servers twice.
+    if (m_serverManager->QueriesPending()) {
         return;
     }
     m_serverManager->FetchServerList();
@@ -470,8 +475,7 @@ void CMainFrame::RecordWindowState() {
     }
     if (!isMaximized() && !isMinimized()) {
         QRect r = geometry();
-        m_settings.WindowPosition = {r.left(), r.top(), r.left() + r.width(),
-                                     r.top() + r.height()};
+        m_settings.WindowPosition = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
     }
 }
 

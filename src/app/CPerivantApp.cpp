@@ -45,33 +45,34 @@ void CPerivantApp::ExitWhenFirstRefreshDone() {
     auto watch = std::make_shared<Watch>();
     CMainFrame* frame = m_frame.get();
     // The refresh starts with the Master Server fetch and ends when nothing runs and nothing
-    // waits: between two timer ticks the text can read "Done." while queries are still queued.
-    QObject::connect(
-        frame, &CMainFrame::statusTextChanged, frame, [frame, watch](const QString& text) {
-            const ServerManager& manager = frame->Manager();
-            if (watch->done) {
-                return;
-            }
-            if (manager.MasterFetchBusy()) {
-                if (!watch->started) {
-                    watch->started = true;
-                    watch->start = Clock::now();
-                }
-                return;
-            }
-            if (!watch->started || manager.RunningQueries() != 0 || manager.QueuedQueries() != 0 ||
-                !text.startsWith(QStringLiteral("Done."))) {
-                return;
-            }
-            watch->done = true;
-            const double seconds =
-                std::chrono::duration<double>(Clock::now() - watch->start).count();
-            std::fprintf(stderr, "Refresh done: %d servers in %.3f s\n",
-                         static_cast<int>(manager.Servers().Count()), seconds);
-            std::fflush(stderr);
-            // Leaves the message loop without the closing step: no appeal, nothing saved.
-            QCoreApplication::quit();
-        });
+    // waits.
+    QObject::connect(frame, &CMainFrame::statusTextChanged, frame,
+                     [frame, watch](const QString& text) {
+                         const ServerManager& manager = frame->Manager();
+                         if (watch->done) {
+                             return;
+                         }
+                         if (manager.MasterFetchBusy()) {
+                             if (!watch->started) {
+                                 watch->started = true;
+                                 watch->start = Clock::now();
+                             }
+                             return;
+                         }
+                         if (!watch->started || manager.QueriesPending() ||
+                             !text.startsWith(QStringLiteral("Done."))) {
+                             return;
+                         }
+                         watch->done = true;
+                         const double seconds =
+                             std::chrono::duration<double>(Clock::now() - watch->start).count();
+                         std::fprintf(stderr, "Refresh done: %d servers in %.3f s\n",
+                                      static_cast<int>(manager.Servers().Count()), seconds);
+                         std::fflush(stderr);
+                         // Leaves the message loop without the closing step: no appeal, nothing
+                         // saved.
+                         QCoreApplication::quit();
+                     });
 }
 
 void CPerivantApp::ExitInstance() {

@@ -30,9 +30,9 @@ WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h)
 
 PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy) {
     PaneSizes p;
-    const int saved[] = {s.ServerListViewWidth,  s.ServerListViewHeight, s.PlayerViewWidth,
-                         s.PlayerViewHeight,     s.FlightPlanViewWidth,  s.FlightPlanViewHeight,
-                         s.ServerInfoViewWidth,  s.ServerInfoViewHeight};
+    const int saved[] = {s.ServerListViewWidth, s.ServerListViewHeight, s.PlayerViewWidth,
+                         s.PlayerViewHeight,    s.FlightPlanViewWidth,  s.FlightPlanViewHeight,
+                         s.ServerInfoViewWidth, s.ServerInfoViewHeight};
     if (std::all_of(std::begin(saved), std::end(saved), [](int v) { return v >= 20; })) {
         p.rows[0] = s.ServerListViewHeight;
         p.rows[1] = s.PlayerViewHeight;
@@ -50,12 +50,13 @@ PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy)
     return p;
 }
 
-std::string MainFrameRules::StatusText(bool masterFetchBusy, int runningQueries,
-                                       int queuedQueries, int totalServers, int filteredOut) {
+std::string MainFrameRules::StatusText(bool masterFetchBusy, int runningQueries, int queuedQueries,
+                                       int totalServers, int filteredOut) {
     if (masterFetchBusy) {
         return "Retrieving server list from Master Server...";
     }
-    if (runningQueries != 0) {
+    // Queued queries count too: between two waves no worker runs, yet the refresh is not done.
+    if (runningQueries != 0 || queuedQueries != 0) {
         const int n = runningQueries + queuedQueries;
         return "(" + std::to_string(n) + " Corvane server" + (n > 1 ? "s" : "") +
                " remaining) Retrieving data...";

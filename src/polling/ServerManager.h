@@ -53,6 +53,9 @@ public:
     bool MasterFetchBusy() const { return m_masterFetchBusy; }
     int RunningQueries() const { return m_state->RunningQueries.load(); }
     size_t QueuedQueries() const { return m_requests.size(); }
+    // A refresh is still under way while queries wait for the next tick, even if every
+    // worker of the last wave has ended.
+    bool QueriesPending() const { return RunningQueries() != 0 || !m_requests.empty(); }
     const ServerTable& Servers() const { return m_state->Servers; }
     int QueryTimer() const { return m_queryTimer; }
     const std::shared_ptr<PollingState>& State() const { return m_state; }

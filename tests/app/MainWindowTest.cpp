@@ -69,16 +69,15 @@ private:
         QRect rect = list->visualRect(list->model()->index(row, 1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     }
-    bool Idle() const { return m_frame->Manager().RunningQueries() == 0; }
+    bool Idle() const { return !m_frame->Manager().QueriesPending(); }
 
 private slots:
     void initTestCase() {
         QVERIFY(m_config.isValid());
         qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
         m_lab = std::make_unique<LabProcess>(std::vector<std::string>{
-            "--hosts", std::to_string(kHosts), "--seed", "11", "--host-port", "0",
-            "--players", "3-12", "--faults", "refuse:2,404:1,notxml:1,wrongguid:1",
-            "--delay-ms", "150"});
+            "--hosts", std::to_string(kHosts), "--seed", "11", "--host-port", "0", "--players",
+            "3-12", "--faults", "refuse:2,404:1,notxml:1,wrongguid:1", "--delay-ms", "150"});
         QVERIFY(m_lab->Started());
         for (const LabHost& host : m_lab->Hosts()) {
             m_healthy += host.fault == "ok" ? 1 : 0;
@@ -103,7 +102,8 @@ private slots:
         QVERIFY(!m_settings.WindowReady);
         // Completion runs from the event loop, and with it the first refresh.
         QTRY_VERIFY_WITH_TIMEOUT(m_settings.WindowReady, 10000);
-        QVERIFY2(m_prompts.messages.empty(), m_prompts.messages.empty() ? "" : m_prompts.messages[0].c_str());
+        QVERIFY2(m_prompts.messages.empty(),
+                 m_prompts.messages.empty() ? "" : m_prompts.messages[0].c_str());
         QTRY_COMPARE_WITH_TIMEOUT(m_frame->StatusText(), DoneText(m_healthy), 30000);
         QCOMPARE(m_frame->ServerListView()->ServerRowCount(), m_healthy);
         QVERIFY(m_settings.ServerListViewWidth > 0);

@@ -16,8 +16,10 @@ const std::string kGuid = "6F9619FF-8B86-D011-B4-2D-00-C0-4F-C9-64-FF";
 const std::string kOtherGuid = "0A1B2C3D-4E5F-6071-82-93-A4-B5-C6-D7-E8-F9";
 
 std::string Page(const std::string& name, const std::string& guid2002 = kGuid) {
-    return "<Corvane><ServerName>" + name + "</ServerName><Version>3.0</Version>"
-           "<SessionName>S " + name + "</SessionName><SessionGUID2002>" + guid2002 +
+    return "<Corvane><ServerName>" + name +
+           "</ServerName><Version>3.0</Version>"
+           "<SessionName>S " +
+           name + "</SessionName><SessionGUID2002>" + guid2002 +
            "</SessionGUID2002><Players><Player><Name>p</Name></Player></Players></Corvane>";
 }
 
@@ -130,6 +132,14 @@ TEST_F(ServerManagerTest, StartsAtMostMaxThreadsAndTicksTheRestIn) {
     EXPECT_EQ(manager->RunningQueries(), 15);
     EXPECT_EQ(manager->QueuedQueries(), 21u);
 
+    // A whole wave ends before the next tick: no worker runs, yet the refresh is pending.
+    network->Release(15);
+    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    EXPECT_TRUE(manager->QueriesPending());
+    timer.Tick();
+    EXPECT_EQ(manager->RunningQueries(), 15);
+    EXPECT_EQ(manager->QueuedQueries(), 6u);
+
     network->Release();
     for (int i = 0; i < 50 && manager->QueuedQueries() > 0; ++i) {
         ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() < 15; }));
@@ -138,6 +148,7 @@ TEST_F(ServerManagerTest, StartsAtMostMaxThreadsAndTicksTheRestIn) {
     EXPECT_EQ(manager->QueuedQueries(), 0u);
     EXPECT_EQ(timer.running, 0) << "the tick that empties the queue stops the timer";
     ASSERT_TRUE(WorkersGone(*manager));
+    EXPECT_FALSE(manager->QueriesPending());
 
     EXPECT_EQ(manager->Servers().Count(), 40u) << "Address(40) is not served";
     EXPECT_EQ(frame->Count(MsgServerAdded), 40);
@@ -230,8 +241,8 @@ TEST_F(ServerManagerTest, RequeryRewritesInPlaceOrDropsTheRow) {
     network->Set(Address(2), 23456, "/xml", {200, Page("S2", kOtherGuid), ""});
     for (const ServerPtr& r : {renamed, gone, moved}) {
         auto info = r->Info();
-        manager->QueueServerQuery(r->Address(), r->Port(), info->SessionGUID,
-                                  info->SessionGUID2004, r);
+        manager->QueueServerQuery(r->Address(), r->Port(), info->SessionGUID, info->SessionGUID2004,
+                                  r);
     }
     ASSERT_TRUE(WorkersGone(*manager));
 
