@@ -30,19 +30,23 @@ CHelpMessageDlg* OpenDialog() {
 }
 
 // Answers the next dialog once its modal run has shown it; gives up after three seconds.
+// The poll timer belongs to the application, so nothing is left behind when it gives up.
 void AnswerNextDialog(std::function<void(CHelpMessageDlg*)> answer) {
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, started, poll]() {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QElapsedTimer started;
+    started.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, started]() {
         CHelpMessageDlg* dialog = OpenDialog();
+        if (dialog == nullptr && started.elapsed() < 3000) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
         if (dialog != nullptr) {
             answer(dialog);
-        } else if (started->elapsed() < 3000) {
-            QTimer::singleShot(10, *poll);
         }
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start(10);
 }
 
 QString Lines(int count) {
