@@ -1,9 +1,7 @@
 #include "views/CFlightPlanView.h"
 
-#include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
-#include <QResizeEvent>
 
 #include "app/AppSettings.h"
 #include "app/QtText.h"
@@ -75,37 +73,14 @@ QPixmap CFlightPlanView::StatePixmap(FlightPlanIcon icon) {
 }
 
 CFlightPlanView::CFlightPlanView(AppSettings& settings, QWidget* parent)
-    : QTreeWidget(parent), m_settings(settings) {
+    : DetailListView(settings, &AppSettings::FlightPlanViewWidth,
+                     &AppSettings::FlightPlanViewHeight, parent) {
     for (FlightPlanIcon icon :
          {FlightPlanIcon::Filed, FlightPlanIcon::Open, FlightPlanIcon::Closed}) {
         m_stateIcons[static_cast<std::size_t>(icon)] = QIcon(StatePixmap(icon));
     }
     setIconSize(QSize(kIconSize, kIconSize));
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-
-    setColumnCount(kColumnCount);
-    QTreeWidgetItem* headings = headerItem();
-    for (int c = 0; c < kColumnCount; ++c) {
-        headings->setText(c, QString::fromLatin1(kColumns[c].heading));
-        headings->setTextAlignment(c, kColumns[c].alignment);
-    }
-    QHeaderView* head = header();
-    // Headings only label the columns: they cannot sort, move or be clicked.
-    head->setSectionsClickable(false);
-    head->setSectionsMovable(false);
-    head->setStretchLastSection(false);
-    // A column may be narrower than the style's usual minimum: the icon column is 21 pixels.
-    head->setMinimumSectionSize(0);
-    for (int c = 0; c < kColumnCount; ++c) {
-        head->resizeSection(c, kColumns[c].width);
-    }
+    SetColumns(kColumns);
     // The icon column keeps its width for good.
     AutoSizeColumns(*this, 1);
 }
@@ -114,8 +89,7 @@ void CFlightPlanView::FillFlightPlanRows(const ServerInfo& info) {
     clear();
     QList<QTreeWidgetItem*> rows;
     for (const FlightPlanInfo& plan : info.FlightPlans) {
-        auto* row = new QTreeWidgetItem();
-        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);
+        QTreeWidgetItem* row = NewRow();
         row->setIcon(0,
                      m_stateIcons[static_cast<std::size_t>(FlightPlanStateIcon(plan.StatusText))]);
         for (int c = 1; c < kColumnCount; ++c) {
@@ -139,16 +113,6 @@ void CFlightPlanView::FillFlightPlanRows(const ServerPtr& record) {
 
 void CFlightPlanView::ClearFlightPlanRows() {
     clear();
-}
-
-void CFlightPlanView::resizeEvent(QResizeEvent* event) {
-    QTreeWidget::resizeEvent(event);
-    // The event is the viewport's; the pane's client area is inside the frame, header included.
-    if (m_settings.WindowReady) {
-        const QRect client = contentsRect();
-        m_settings.FlightPlanViewWidth = client.width();
-        m_settings.FlightPlanViewHeight = client.height();
-    }
 }
 
 }  // namespace perivant

@@ -1,19 +1,17 @@
 #pragma once
 
 #include <QIcon>
-#include <QTreeWidget>
 #include <array>
 
 #include "polling/ServerInfo.h"
+#include "views/DetailListView.h"
 #include "views/DetailPaneRules.h"
 
 namespace perivant {
 
-struct AppSettings;
-
 // The pane that lists the flight plans filed on the selected server, each with an icon for its
 // state. Display only: no sorting, no commands. The rows are a copy taken at the fill.
-class CFlightPlanView : public QTreeWidget {
+class CFlightPlanView : public DetailListView {
     Q_OBJECT
 
 public:
@@ -32,11 +30,7 @@ public:
     // disc for an open one, a red bar for any other.
     static QPixmap StatePixmap(FlightPlanIcon icon);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    AppSettings& m_settings;
     std::array<QIcon, 3> m_stateIcons;
 };
 

@@ -1,7 +1,5 @@
 #include "views/CPlayerView.h"
 
-#include <QHeaderView>
-#include <QResizeEvent>
 #include <array>
 
 #include "app/AppSettings.h"
@@ -41,32 +39,9 @@ const std::array<PlayerColumn, CPlayerView::kColumnCount> kColumns = {{
 }  // namespace
 
 CPlayerView::CPlayerView(AppSettings& settings, QWidget* parent)
-    : QTreeWidget(parent), m_settings(settings) {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setAllColumnsShowFocus(true);
-    setSortingEnabled(false);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-
-    setColumnCount(kColumnCount);
-    QTreeWidgetItem* headings = headerItem();
-    for (int c = 0; c < kColumnCount; ++c) {
-        headings->setText(c, QString::fromLatin1(kColumns[c].heading));
-        headings->setTextAlignment(c, kColumns[c].alignment);
-    }
-    QHeaderView* head = header();
-    // Headings only label the columns: they cannot sort, move or be clicked.
-    head->setSectionsClickable(false);
-    head->setSectionsMovable(false);
-    head->setStretchLastSection(false);
-    // A column may be narrower than the style's usual minimum: the icon column is 21 pixels.
-    head->setMinimumSectionSize(0);
-    for (int c = 0; c < kColumnCount; ++c) {
-        head->resizeSection(c, kColumns[c].width);
-    }
+    : DetailListView(settings, &AppSettings::PlayerViewWidth, &AppSettings::PlayerViewHeight,
+                     parent) {
+    SetColumns(kColumns);
     // The game column keeps its width until the first fill.
     AutoSizeColumns(*this, 1);
 }
@@ -78,8 +53,7 @@ void CPlayerView::FillPlayerRows(const ServerInfo& info) {
         if (!IsPlayerListed(player, m_settings.HideFSNavigators)) {
             continue;
         }
-        auto* row = new QTreeWidgetItem();
-        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren);
+        QTreeWidgetItem* row = NewRow();
         for (int c = 0; c < kColumnCount; ++c) {
             row->setText(c, ToQString(player.*kColumns[c].field));
             row->setTextAlignment(c, kColumns[c].alignment);
@@ -101,16 +75,6 @@ void CPlayerView::FillPlayerRows(const ServerPtr& record) {
 
 void CPlayerView::ClearPlayerRows() {
     clear();
-}
-
-void CPlayerView::resizeEvent(QResizeEvent* event) {
-    QTreeWidget::resizeEvent(event);
-    // The event is the viewport's; the pane's client area is inside the frame, header included.
-    if (m_settings.WindowReady) {
-        const QRect client = contentsRect();
-        m_settings.PlayerViewWidth = client.width();
-        m_settings.PlayerViewHeight = client.height();
-    }
 }
 
 }  // namespace perivant

@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QTreeWidget>
-
 #include "polling/ServerInfo.h"
+#include "views/DetailListView.h"
 
 namespace perivant {
-
-struct AppSettings;
 
 // The pane that lists the players connected to the selected server, one row each, optionally
 // without FSNavigator connections. Display only: no sorting, no commands. The rows are a copy
 // of the players at the time of the fill.
-class CPlayerView : public QTreeWidget {
+class CPlayerView : public DetailListView {
     Q_OBJECT
 
 public:
@@ -24,12 +21,6 @@ public:
     // A null record empties the list.
     void FillPlayerRows(const ServerPtr& record);
     void ClearPlayerRows();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
-private:
-    AppSettings& m_settings;
 };
 
 }  // namespace perivant
