@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Perivant and runs the whole test suite: the normal build with every test, then the
 # thread-sanitizer build of everything that crosses threads, then the address and
-# undefined-behaviour sanitizer build of the whole suite. Installs what it needs first.
+# undefined-behaviour sanitizer build of the whole suite, then a short run of every fuzz target.
+# Installs what it needs first.
 # PERIVANT_QUICK=1 runs the normal build only (for a fast local loop).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,3 +50,6 @@ configure "$root/asan" -DCMAKE_BUILD_TYPE=Debug -DPERIVANT_BENCH=OFF -DPERIVANT_
 cmake --build "$root/asan" -j "$jobs"
 ASAN_OPTIONS="detect_leaks=1:abort_on_error=1" UBSAN_OPTIONS="print_stacktrace=1" \
     ctest --test-dir "$root/asan" --output-on-failure -j "$jobs" --timeout 900
+
+stage "Fuzz targets, ${FUZZ_SECONDS:-30} s each"
+PERIVANT_BUILD_ROOT="$root" bash scripts/fuzz-smoke.sh
