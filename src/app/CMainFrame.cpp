@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/AppSettings.h"
@@ -36,6 +37,9 @@
 namespace perivant {
 
 namespace {
+
+// How long start-up completion waits for the first paint of a shown window.
+constexpr int kFirstPaintWaitMs = 2000;
 
 // Command ids kept from the program's menu resource; tests and the trace know them.
 enum Command {
@@ -296,7 +300,7 @@ void CMainFrame::HandleMessage(FrameMessage message, ServerPtr record) {
             UpdateStatusText();
             break;
         case MsgDocumentReady:
-            OnStartupComplete();
+            OnDocumentReady();
             break;
         case MsgServerUpdated:
             OnServerRequeried(record);
@@ -445,6 +449,36 @@ void CMainFrame::OnOptions() {
     std::vector<ServerPtr> selected = m_serverList->SelectedServers();
     if (selected.size() == 1) {
         ShowServerDetails(selected[0]);
+    }
+}
+
+void CMainFrame::OnDocumentReady() {
+    // The pilot sees the window before the start-up refresh blocks this thread on the Master
+    // Server: a shown window completes start-up once its first paint is done.
+    if (isVisible() && !m_painted) {
+        m_startupPending = true;
+        // A window that is never painted (minimised at once, say) still completes start-up.
+        QTimer::singleShot(kFirstPaintWaitMs, this, [this] { RunPendingStartup(); });
+        return;
+    }
+    OnStartupComplete();
+}
+
+void CMainFrame::RunPendingStartup() {
+    if (m_startupPending) {
+        m_startupPending = false;
+        OnStartupComplete();
+    }
+}
+
+void CMainFrame::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        // The panes paint after the frame, in the same pass; start-up waits for all of them.
+        if (m_startupPending) {
+            QTimer::singleShot(0, this, [this] { RunPendingStartup(); });
+        }
     }
 }
 

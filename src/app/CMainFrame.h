@@ -80,6 +80,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void PlaceWindow();
@@ -94,6 +95,8 @@ private:
     void UpdateCommandEnabling();
     void RecordWindowState();
     void MovePaneFocus(int step);
+    void OnDocumentReady();
+    void RunPendingStartup();
 
     Services m_services;
     AppSettings& m_settings;
@@ -111,6 +114,8 @@ private:
     CPlayerView* m_players = nullptr;
     CFlightPlanView* m_flightPlans = nullptr;
     std::map<int, QAction*> m_commands;
+    bool m_painted = false;
+    bool m_startupPending = false;
 };
 
 }  // namespace perivant

@@ -38,6 +38,18 @@ HttpClient QuickClient() {
     return client;
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -52,6 +64,8 @@ private:
     ScriptedPrompts m_prompts;
     std::unique_ptr<CPerivantDoc> m_document;
     std::unique_ptr<CMainFrame> m_frame;
+    PaintCounter m_listPaints;
+    int m_listPaintsBeforeFetch = -1;
 
     QString DoneText(int shown) const {
         return QStringLiteral("Done. %1 Corvane servers online.").arg(shown);
@@ -95,6 +109,13 @@ private slots:
             m_settings, *m_store, m_prompts, *m_document,
             std::make_shared<RealServerNetwork>(QuickClient()), [] { return 9; }});
         m_document->OnNewDocument(*m_frame);
+        // The Master Server fetch blocks the GUI thread: by then the window must have painted.
+        m_frame->ServerListView()->viewport()->installEventFilter(&m_listPaints);
+        connect(m_frame.get(), &CMainFrame::statusTextChanged, this, [this](const QString& text) {
+            if (m_listPaintsBeforeFetch < 0 && text.startsWith(QStringLiteral("Retrieving"))) {
+                m_listPaintsBeforeFetch = m_listPaints.paints;
+            }
+        });
         m_frame->show();
     }
 
@@ -102,6 +123,7 @@ private slots:
         QVERIFY(!m_settings.WindowReady);
         // Completion runs from the event loop, and with it the first refresh.
         QTRY_VERIFY_WITH_TIMEOUT(m_settings.WindowReady, 10000);
+        QVERIFY(m_listPaintsBeforeFetch > 0);
         QVERIFY2(m_prompts.messages.empty(),
                  m_prompts.messages.empty() ? "" : m_prompts.messages[0].c_str());
         QTRY_COMPARE_WITH_TIMEOUT(m_frame->StatusText(), DoneText(m_healthy), 30000);
