@@ -1,19 +1,15 @@
 #include "polling/HttpClient.h"
 
 #include "support/LoopbackHttpServer.h"
+#include "support/NetworkNamespace.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sched.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdlib>
 
 using namespace perivant;
-using perivant::testing::LoopbackHttpServer;
-using perivant::testing::RefusingPort;
+using namespace perivant::testing;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using Connection = LoopbackHttpServer::Connection;
@@ -192,48 +188,27 @@ TEST(HttpClientGet, NetworkFailuresGiveTheirErrorNumberAndText) {
     EXPECT_EQ(server.Requests().size(), 2u);
 }
 
-#if defined(__SANITIZE_THREAD__)
-constexpr bool kThreadSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-constexpr bool kThreadSanitizer = true;
-#else
-constexpr bool kThreadSanitizer = false;
-#endif
-#else
-constexpr bool kThreadSanitizer = false;
-#endif
-
 TEST(HttpClientGet, NameThatCannotBeResolvedGives12007) {
     if (kThreadSanitizer) {
         GTEST_SKIP() << "the resolver's threads in a forked child stop ThreadSanitizer";
     }
-    // The lookup runs in a child inside a network namespace of its own, where no interface is
-    // up: it fails at once and no query can leave the machine.
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        if (unshare(CLONE_NEWNET) != 0) {
-            _exit(77);
-        }
+    // With no interface up the lookup fails at once, and no query can leave the machine.
+    const int outcome = RunInNewNetworkNamespace(false, [] {
         HttpClient client;
         client.ConnectTimeoutSeconds = 5;
         std::string body = kMarker;
         std::string errorText;
         const int result =
             client.Get("perivant-test.invalid", 80, "", "", "/xml", "Perivant", body, errorText);
-        _exit(result != 12007                                                   ? 1
-              : errorText != "The server name or address could not be resolved" ? 2
-              : body != kMarker                                                 ? 3
-                                                                                : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) {
+        return result != 12007                                                   ? 1
+               : errorText != "The server name or address could not be resolved" ? 2
+               : body != kMarker                                                 ? 3
+                                                                                 : 0;
+    });
+    if (outcome == kNoNamespace) {
         GTEST_SKIP() << "no permission to make a network namespace";
     }
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: other error number, 2: other text, 3: body touched";
+    EXPECT_EQ(outcome, 0) << "1: other error number, 2: other text, 3: body touched";
 }
 
 TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {

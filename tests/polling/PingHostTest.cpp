@@ -2,6 +2,7 @@
 
 #include "polling/HttpClient.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/NetworkNamespace.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -184,6 +185,27 @@ TEST(PingHost, EveryPermittedSocketKindGetsAReplyFromLoopback) {
     if (kinds == 0) {
         GTEST_SKIP() << "no ICMP socket permitted";
     }
+}
+
+TEST(PingHost, NoReplyEndsAfterTheTimeoutWithMinusOne) {
+    // A network namespace of the test's own whose loopback answers no echo request.
+    const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [] {
+        if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
+            !CanOpenIcmpSocket(IcmpSocketKind::Automatic)) {
+            return perivant::testing::kNoNamespace;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const int ms = PingHost("127.0.0.1", 400);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        return ms != -1                                   ? 1
+               : waited < std::chrono::milliseconds(390)  ? 2
+               : waited > std::chrono::milliseconds(1500) ? 3
+                                                          : 0;
+    });
+    if (outcome == perivant::testing::kNoNamespace) {
+        GTEST_SKIP() << "no network namespace with a silent loopback";
+    }
+    EXPECT_EQ(outcome, 0) << "1: a reply was reported, 2: gave up early, 3: waited too long";
 }
 
 // Pings and page fetches from many workers at once: each gets its own reply and its own page.
