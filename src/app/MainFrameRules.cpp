@@ -29,16 +29,20 @@ WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h)
 }
 
 PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy) {
+    // Saved sizes come from a file anyone can edit: larger than any screen, they are cut to a
+    // size that no sum or addition below can overflow.
+    static constexpr int kMaxPaneSize = 1 << 20;
+    const auto Bounded = [](int v) { return std::min(v, kMaxPaneSize); };
     PaneSizes p;
     const int saved[] = {s.ServerListViewWidth, s.ServerListViewHeight, s.PlayerViewWidth,
                          s.PlayerViewHeight,    s.FlightPlanViewWidth,  s.FlightPlanViewHeight,
                          s.ServerInfoViewWidth, s.ServerInfoViewHeight};
     if (std::all_of(std::begin(saved), std::end(saved), [](int v) { return v >= 20; })) {
-        p.rows[0] = s.ServerListViewHeight;
-        p.rows[1] = s.PlayerViewHeight;
-        p.rows[2] = s.FlightPlanViewHeight;
-        p.columns[0] = std::max(0, cx - s.ServerInfoViewWidth - 19);
-        p.columns[1] = std::max(0, s.ServerInfoViewWidth + 19);
+        p.rows[0] = Bounded(s.ServerListViewHeight);
+        p.rows[1] = Bounded(s.PlayerViewHeight);
+        p.rows[2] = Bounded(s.FlightPlanViewHeight);
+        p.columns[0] = std::max(0, cx - Bounded(s.ServerInfoViewWidth) - 19);
+        p.columns[1] = Bounded(s.ServerInfoViewWidth) + 19;
     } else {
         const int g = cy / 5 - 35;
         p.rows[0] = std::max(0, 3 * g);

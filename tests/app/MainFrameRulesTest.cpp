@@ -63,6 +63,14 @@ TEST(MainFrameRules, InitialPaneSizes) {
     EXPECT_EQ(p.columns[0], 1000 - 250 - 19);
     EXPECT_EQ(p.columns[1], 269);
 
+    // Hand-edited sizes beyond any screen neither overflow nor reach the splitters whole.
+    s.ServerInfoViewWidth = s.ServerListViewHeight = 2147483647;
+    p = MainFrameRules::InitialPaneSizes(s, 1000, 700);
+    EXPECT_EQ(p.rows[0], 1 << 20);
+    EXPECT_EQ(p.columns[0], 0);
+    EXPECT_EQ(p.columns[1], (1 << 20) + 19);
+    s.ServerInfoViewWidth = 250;
+
     s.PlayerViewWidth = 19;  // one size below 20 brings the default layout back
     p = MainFrameRules::InitialPaneSizes(s, 1024, 700);
     EXPECT_EQ(p.rows[0], 315);
