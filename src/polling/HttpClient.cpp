@@ -1,23 +1,16 @@
 #include "polling/HttpClient.h"
 
-#include <curl/curl.h>
+#include "polling/CurlLibrary.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <mutex>
 
 namespace perivant {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// libcurl's global set-up is not thread-safe, and the first Get may come from any thread.
-void InitialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -63,6 +56,7 @@ bool AppendHost(const std::string& server, std::string& url) {
 
 // Everything one transfer's callbacks share.
 struct Transfer {
+    const CurlLibrary* api = nullptr;
     CURL* curl = nullptr;
     std::string* body = nullptr;
     size_t maxBodyBytes = 0;
@@ -77,9 +71,9 @@ struct Transfer {
     bool skippedStatus = false;
 };
 
-long ResponseCode(CURL* curl) {
+long ResponseCode(const Transfer& transfer) {
     long code = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
+    transfer.api->easyGetinfo(transfer.curl, CURLINFO_RESPONSE_CODE, &code);
     return code;
 }
 
@@ -102,7 +96,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     transfer->lastActivity = Clock::now();
     const bool endOfHeaders =
         (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
-    if (endOfHeaders && IsSkippedStatus(ResponseCode(transfer->curl))) {
+    if (endOfHeaders && IsSkippedStatus(ResponseCode(*transfer))) {
         transfer->skippedStatus = true;
         return 0;
     }
@@ -113,7 +107,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     const size_t length = size * count;
     transfer->lastActivity = Clock::now();
-    const long code = ResponseCode(transfer->curl);
+    const long code = ResponseCode(*transfer);
     if (code != 200) {
         // The body of a redirect is of no interest.
         if (!IsSkippedStatus(code)) {
@@ -214,12 +208,12 @@ int ErrorNumberFor(CURLcode code, const Transfer& transfer) {
 
 // True when the transfer failed because the reply did not read as HTTP at all: libcurl refuses
 // a reply without a status line (HTTP/0.9) before any status is known.
-bool IsNotHttpReply(CURLcode code, CURL* curl) {
+bool IsNotHttpReply(CURLcode code, const Transfer& transfer) {
     if (code == CURLE_WEIRD_SERVER_REPLY) {
         return true;
     }
     // The same error after a redirect means the new address used a refused scheme.
-    return code == CURLE_UNSUPPORTED_PROTOCOL && ResponseCode(curl) == 0;
+    return code == CURLE_UNSUPPORTED_PROTOCOL && ResponseCode(transfer) == 0;
 }
 
 }  // namespace
@@ -292,14 +286,15 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
         errorText = HttpErrorText(kHttpErrorInvalidUrl);
         return kHttpErrorInvalidUrl;
     }
-    InitialiseCurlOnce();
-    CURL* curl = curl_easy_init();
+    const CurlLibrary* api = CurlLibrary::Get();
+    CURL* curl = api != nullptr ? api->easyInit() : nullptr;
     if (curl == nullptr) {
         errorText = HttpErrorText(kHttpErrorInternal);
         return kHttpErrorInternal;
     }
 
     Transfer transfer;
+    transfer.api = api;
     transfer.curl = curl;
     transfer.body = &body;
     transfer.maxBodyBytes = MaxBodyBytes;
@@ -309,44 +304,44 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     const std::string agent = HeaderSafe(agentName);
     curl_slist* headers = nullptr;
     if (agent.empty()) {
-        headers = curl_slist_append(headers, "User-Agent;");
+        headers = api->slistAppend(headers, "User-Agent;");
     }
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
+    api->easySetopt(curl, CURLOPT_URL, url.c_str());
+    api->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http");
+    api->easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    api->easySetopt(curl, CURLOPT_MAXREDIRS, 10L);
+    api->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api->easySetopt(curl, CURLOPT_USERAGENT, agent.c_str());
     if (headers != nullptr) {
-        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        api->easySetopt(curl, CURLOPT_HTTPHEADER, headers);
     }
     if (!userName.empty() || !password.empty()) {
-        curl_easy_setopt(curl, CURLOPT_USERNAME, userName.c_str());
-        curl_easy_setopt(curl, CURLOPT_PASSWORD, password.c_str());
+        api->easySetopt(curl, CURLOPT_USERNAME, userName.c_str());
+        api->easySetopt(curl, CURLOPT_PASSWORD, password.c_str());
     }
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(ConnectTimeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, static_cast<long>(RequestDeadlineSeconds));
-    curl_easy_setopt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
-    curl_easy_setopt(curl, CURLOPT_PREREQDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    api->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(ConnectTimeoutSeconds));
+    api->easySetopt(curl, CURLOPT_TIMEOUT, static_cast<long>(RequestDeadlineSeconds));
+    api->easySetopt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
+    api->easySetopt(curl, CURLOPT_PREREQDATA, &transfer);
+    api->easySetopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);
+    api->easySetopt(curl, CURLOPT_HEADERDATA, &transfer);
+    api->easySetopt(curl, CURLOPT_WRITEFUNCTION, OnBody);
+    api->easySetopt(curl, CURLOPT_WRITEDATA, &transfer);
+    api->easySetopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api->easySetopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    api->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode code = curl_easy_perform(curl);
-    const long status = ResponseCode(curl);
+    const CURLcode code = api->easyPerform(curl);
+    const long status = ResponseCode(transfer);
     int result;
     if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.skippedStatus)) {
         result = static_cast<int>(status);
         if (status == 200 && !transfer.bodyStarted) {
             body.clear();
         }
-    } else if (IsNotHttpReply(code, curl)) {
+    } else if (IsNotHttpReply(code, transfer)) {
         result = -1;
         errorText = HttpErrorText(kHttpErrorInvalidServerResponse);
     } else {
@@ -356,8 +351,8 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
         result = ErrorNumberFor(code, transfer);
         errorText = HttpErrorText(result);
     }
-    curl_easy_cleanup(curl);
-    curl_slist_free_all(headers);
+    api->easyCleanup(curl);
+    api->slistFreeAll(headers);
     return result;
 }
 

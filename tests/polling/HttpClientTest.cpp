@@ -1,5 +1,7 @@
 #include "polling/HttpClient.h"
 
+#include "polling/CurlLibrary.h"
+
 #include "support/LoopbackHttpServer.h"
 #include "support/NetworkNamespace.h"
 
@@ -7,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 
 using namespace perivant;
 using namespace perivant::testing;
@@ -55,6 +58,26 @@ Fetch Get(HttpClient& client, int port, const std::string& path,
 }
 
 }  // namespace
+
+bool LibcurlMapped() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("/libcurl") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The first test of the program, so that no fetch ran before it (ctest runs each on its own).
+TEST(CurlLibrary, IsLoadedOnFirstUseNotAtStart) {
+    EXPECT_FALSE(LibcurlMapped()) << "libcurl was loaded with the program";
+    const CurlLibrary* api = CurlLibrary::Get();
+    ASSERT_NE(api, nullptr);
+    EXPECT_EQ(CurlLibrary::Get(), api);
+    EXPECT_TRUE(LibcurlMapped());
+}
 
 TEST(HttpClientGet, OkPageArrivesWholeWithEveryCarriageReturnDropped) {
     const std::string longLine(5000, 'x');

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <curl/curl.h>
+
+namespace perivant {
+
+// The few libcurl functions the page fetch uses, from a library loaded on first use. Linked at
+// build time, libcurl brings some two dozen TLS, Kerberos, LDAP and compression libraries into
+// every start of the program and runs their set-up before the window can paint; loaded here, it
+// costs that once, when the first page is fetched.
+struct CurlLibrary {
+    CURL* (*easyInit)() = nullptr;
+    CURLcode (*easySetopt)(CURL*, CURLoption, ...) = nullptr;
+    CURLcode (*easyPerform)(CURL*) = nullptr;
+    CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
+    void (*easyCleanup)(CURL*) = nullptr;
+    curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
+    void (*slistFreeAll)(curl_slist*) = nullptr;
+
+    // The library, loaded and globally set up once whatever thread asks first; null when it
+    // cannot be loaded or lacks one of the functions.
+    static const CurlLibrary* Get();
+};
+
+}  // namespace perivant
