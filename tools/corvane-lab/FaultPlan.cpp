@@ -94,16 +94,16 @@ std::string FaultNameList() {
     return list;
 }
 
-bool AssignFaults(std::string_view spec, std::size_t hostCount, std::uint64_t seed,
+bool AssignFaults(std::string_view list, std::size_t hostCount, std::uint64_t seed,
                   std::vector<Fault>& faults, std::string& error) {
     faults.assign(hostCount, Fault::Ok);
     std::vector<bool> named(hostCount, false);
     std::vector<CountItem> counted;
 
-    while (!spec.empty()) {
-        std::size_t comma = spec.find(',');
-        std::string_view item = Trim(spec.substr(0, comma));
-        spec = comma == std::string_view::npos ? std::string_view() : spec.substr(comma + 1);
+    while (!list.empty()) {
+        std::size_t comma = list.find(',');
+        std::string_view item = Trim(list.substr(0, comma));
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
         if (item.empty()) {
             continue;
         }

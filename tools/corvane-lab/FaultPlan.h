@@ -37,12 +37,12 @@ std::optional<Fault> FaultFromName(std::string_view name);
 // Every fault name except "ok", in declaration order, for --help.
 std::string FaultNameList();
 
-// Assigns a fault to each of hostCount hosts from a spec such as
+// Assigns a fault to each of hostCount hosts from a list such as
 // "refuse:3,silent:10%,7=slow,20-29=404". "NAME:COUNT" and "NAME:PERCENT%" pick hosts by a
 // shuffle seeded with seed among those no explicit "INDEX=NAME" or "FIRST-LAST=NAME" item
-// names (0-based indices). Returns false with a message when the spec is malformed or asks
+// names (0-based indices). Returns false with a message when the list is malformed or asks
 // for more hosts than there are.
-bool AssignFaults(std::string_view spec, std::size_t hostCount, std::uint64_t seed,
+bool AssignFaults(std::string_view list, std::size_t hostCount, std::uint64_t seed,
                   std::vector<Fault>& faults, std::string& error);
 
 }  // namespace corvanelab

@@ -74,7 +74,7 @@ std::string HelpText() {
         "  --delay-ms L           every host answers /xml after L ms (default 0)\n"
         "\n"
         "Faults:\n"
-        "  --faults SPEC          comma-separated NAME:COUNT, NAME:PERCENT%, INDEX=NAME or\n"
+        "  --faults LIST          comma-separated NAME:COUNT, NAME:PERCENT%, INDEX=NAME or\n"
         "                         FIRST-LAST=NAME (0-based host indices)\n"
         "  --slow-ms L            answer delay of slow hosts (default 35000)\n"
         "  --trickle-ms L         pause between the bytes of trickle hosts (default 25000)\n"
@@ -129,11 +129,11 @@ int ParseOptions(int argc, char** argv, LabOptions& o, std::string& error) {
             return true;
         };
     };
-    struct Spec {
+    struct OptionRule {
         bool takesValue;
         Handler handle;
     };
-    const std::map<std::string, Spec, std::less<>> specs{
+    const std::map<std::string, OptionRule, std::less<>> rules{
         {"--hosts", {true, number(o.hosts)}},
         {"--seed", {true, number(o.seed)}},
         {"--master-port", {true, number(o.masterPort)}},
@@ -206,23 +206,23 @@ int ParseOptions(int argc, char** argv, LabOptions& o, std::string& error) {
             value = arg.substr(eq + 1);
             inlineValue = true;
         }
-        auto found = specs.find(name);
-        if (found == specs.end()) {
+        auto found = rules.find(name);
+        if (found == rules.end()) {
             error = "unknown option '" + std::string(arg) + "' (see --help)";
             return 2;
         }
-        const Spec& spec = found->second;
-        if (spec.takesValue && !inlineValue) {
+        const OptionRule& rule = found->second;
+        if (rule.takesValue && !inlineValue) {
             if (i + 1 >= argc) {
                 error = "option " + std::string(name) + " needs a value";
                 return 2;
             }
             value = argv[++i];
-        } else if (!spec.takesValue && inlineValue) {
+        } else if (!rule.takesValue && inlineValue) {
             error = "option " + std::string(name) + " takes no value";
             return 2;
         }
-        if (!spec.handle(value)) {
+        if (!rule.handle(value)) {
             error = "bad value '" + std::string(value) + "' for " + std::string(name);
             return 2;
         }
