@@ -1,6 +1,7 @@
 #include "polling/HttpClient.h"
 
 #include "polling/CurlLibrary.h"
+#include "text/HexDigit.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,10 +12,6 @@ namespace perivant {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
 
 bool IsAlphaNumeric(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');

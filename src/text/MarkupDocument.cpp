@@ -1,5 +1,7 @@
 #include "text/MarkupDocument.h"
 
+#include "text/HexDigit.h"
+
 #include <cstring>
 #include <limits>
 #include <new>
@@ -126,14 +128,6 @@ std::string WithName(const char* pattern, std::string_view name) {
     return message;
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int HexValue(char c) {
-    return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
-}
-
 // Decodes the numeric reference whose "&" is at p. Returns the offset after its ";" and stores
 // the byte, or kNone when the reference stays as written.
 size_t DecodeNumericReference(const char* text, size_t end, size_t p, char& byte) {
@@ -154,7 +148,7 @@ size_t DecodeNumericReference(const char* text, size_t end, size_t p, char& byte
         if (hex ? !IsHexDigit(c) : (c < '0' || c > '9')) {
             break;
         }
-        value = value * (hex ? 16 : 10) + (hex ? HexValue(c) : c - '0');
+        value = value * (hex ? 16 : 10) + (hex ? HexDigitValue(c) : c - '0');
     }
     const uint32_t code = value & 0xFFFF;
     if (code == 0 || code > 255) {
