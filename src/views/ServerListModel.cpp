@@ -36,9 +36,6 @@ struct ServerListModel::Row {
 };
 
 ServerListModel::ServerListModel(QObject* parent) : QAbstractTableModel(parent) {
-    for (int i = 0; i < 3; ++i) {
-        m_rowIcons[i] = DrawRowIcon(static_cast<ServerRowIcon>(i));
-    }
     m_arrows[0] = DrawSortArrow(false);
     m_arrows[1] = DrawSortArrow(true);
 }
@@ -67,7 +64,7 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const {
             return {};
         case Qt::DecorationRole:
             if (column == 0) {
-                return m_rowIcons[static_cast<size_t>(row.icon)];
+                return RowIcon(row.icon);
             }
             return {};
         case kIconRole:
@@ -298,6 +295,16 @@ int ServerListModel::WidestCell(int column) const {
     }
     const std::map<int, int>& counts = m_widthCounts[static_cast<size_t>(column)];
     return counts.empty() ? 0 : counts.rbegin()->first;
+}
+
+const QPixmap& ServerListModel::RowIcon(ServerRowIcon icon) const {
+    // Drawn when a row first shows one: the "DX" letters load a bold font, which the empty list
+    // of a starting window does not need.
+    const auto index = static_cast<size_t>(icon);
+    if (m_rowIcons[index].isNull()) {
+        m_rowIcons[index] = DrawRowIcon(icon);
+    }
+    return m_rowIcons[index];
 }
 
 QPixmap ServerListModel::DrawRowIcon(ServerRowIcon icon) {

@@ -68,6 +68,7 @@ public:
     static QPixmap DrawSortArrow(bool descending);
 
 private:
+    const QPixmap& RowIcon(ServerRowIcon icon) const;
     struct Row;
 
     void Fill(Row& row) const;
@@ -86,7 +87,7 @@ private:
     // Per column: measured width -> number of cells of that width, so the widest is at hand
     // after any removal without measuring again.
     std::array<std::map<int, int>, kServerListColumnCount> m_widthCounts;
-    std::array<QPixmap, 3> m_rowIcons;
+    mutable std::array<QPixmap, 3> m_rowIcons;
     std::array<QPixmap, 2> m_arrows;
 };
 
