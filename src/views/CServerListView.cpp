@@ -17,6 +17,7 @@
 #include "app/QtUserPrompts.h"
 #include "env/WindowsVersionName.h"
 #include "views/AutoSizeColumns.h"
+#include "views/CachedTextDelegate.h"
 #include "views/ClipboardHelpText.h"
 #include "views/CopyTextToClipboard.h"
 #include "views/ServerListModel.h"
@@ -56,6 +57,7 @@ CServerListView::CServerListView(AppSettings& settings, ProfileStore& store, QWi
     setSortingEnabled(false);
     setIconSize(QSize(14, 14));
 
+    setItemDelegate(new CachedTextDelegate(this));
     m_model = new ServerListModel(this);
     m_model->SetSortOrder(m_settings.ServerSortOrder);
     setModel(m_model);
