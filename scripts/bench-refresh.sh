@@ -128,11 +128,11 @@ run_once() {
     wall=$(echo "$done_line" | awk '{print $6}')
     read -r user sys rss_kb < <(tail -1 "$run_dir/time")
     awk -v n="$n" -v t="$t" -v run="$run" -v servers="$servers" -v wall="$wall" \
-        -v limit="$limit_ms" -v user="$user" -v sys="$sys" -v rss="$rss_kb" -v load="$load1" \
+        -v limit="$limit_ms" -v user="$user" -v sys="$sys" -v rss="$rss_kb" -v load1="$load1" \
         'BEGIN {
             printf "%6d %4d %3d %7d %8.3f %8.3f %6.3f %7.3f %10.3f %8.1f %6s\n",
                 n, t, run, servers, wall, limit / 1000, wall * 1000 / limit, user + sys,
-                (user + sys) * 1000 / n, rss / 1024, load
+                (user + sys) * 1000 / n, rss / 1024, load1
         }' | tee -a "$work/results"
     if [ "$servers" != "$n" ]; then
         echo "  (only $servers of $n servers listed)" >&2
