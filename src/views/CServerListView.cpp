@@ -17,6 +17,7 @@
 #include "app/QtUserPrompts.h"
 #include "env/WindowsVersionName.h"
 #include "views/AutoSizeColumns.h"
+#include "views/CachedScrollBar.h"
 #include "views/CachedTextDelegate.h"
 #include "views/ClipboardHelpText.h"
 #include "views/CopyTextToClipboard.h"
@@ -58,6 +59,8 @@ CServerListView::CServerListView(AppSettings& settings, ProfileStore& store, QWi
     setIconSize(QSize(14, 14));
 
     setItemDelegate(new CachedTextDelegate(this));
+    setVerticalScrollBar(new CachedScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new CachedScrollBar(Qt::Horizontal, this));
     m_model = new ServerListModel(this);
     m_model->SetSortOrder(m_settings.ServerSortOrder);
     setModel(m_model);
