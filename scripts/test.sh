@@ -43,7 +43,7 @@ configure "$root/tsan" -DCMAKE_BUILD_TYPE=Debug -DPERIVANT_GUI=OFF -DPERIVANT_BE
 cmake --build "$root/tsan" -j "$jobs" --target polling_tests net_tests lab_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir "$root/tsan" --output-on-failure -j "$jobs" --timeout 900 \
-    -R '^(ServerInfo|ServerTable|ServerRecord|DecodeFieldText|StatusPage|ServerManager|MasterServerList|FetchServerList|HttpClient|PingHost|LabRefresh)'
+    -R '^(ServerInfo|ServerTable|ServerRecord|DecodeFieldText|StatusPage|ServerManager|WorkerLauncher|MasterServerList|FetchServerList|HttpClient|PingHost|LabRefresh)'
 
 stage "AddressSanitizer and UndefinedBehaviorSanitizer: whole suite"
 configure "$root/asan" -DCMAKE_BUILD_TYPE=Debug -DPERIVANT_BENCH=OFF -DPERIVANT_SANITIZE=address

@@ -1,7 +1,5 @@
 #include "polling/ServerManager.h"
 
-#include <pthread.h>
-
 #include <algorithm>
 
 #include "app/AppSettings.h"
@@ -11,6 +9,7 @@
 #include "polling/MasterServerList.h"
 #include "polling/TimerService.h"
 #include "polling/UserPrompts.h"
+#include "polling/WorkerLauncher.h"
 #include "text/CaseCompare.h"
 #include "text/IntegerValue.h"
 #include "text/SplitText.h"
@@ -27,37 +26,6 @@ ServerManager* g_currentManager = nullptr;
 // Worker identifiers for the trace: unique for the process, known before the thread runs.
 std::atomic<unsigned> g_nextThreadId{0x1000};
 
-// The C library keeps the stacks of ended threads for reuse, up to some tens of megabytes.
-// Stacks of the system's default size (8 MB) fill that with a handful, so nearly every worker
-// start mapped a fresh stack and its end unmapped one: a third of the program's processor time
-// in a refresh of many servers. A worker needs well under 64 KB, even on the hostile pages of the
-// lab; this leaves a wide margin for sanitizer builds and the system's name resolver.
-constexpr size_t kWorkerStackBytes = 512 * 1024;
-
-void* RunWorkerBody(void* body) {
-    std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(body));
-    (*owned)();
-    return nullptr;
-}
-
-bool StartDetachedThread(std::function<void()> body) {
-    auto owned = std::make_unique<std::function<void()>>(std::move(body));
-    pthread_attr_t attributes;
-    if (pthread_attr_init(&attributes) != 0) {
-        return false;
-    }
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
-    pthread_attr_setstacksize(&attributes, kWorkerStackBytes);
-    pthread_t thread;
-    const int result = pthread_create(&thread, &attributes, RunWorkerBody, owned.get());
-    pthread_attr_destroy(&attributes);
-    if (result != 0) {
-        return false;
-    }
-    owned.release();
-    return true;
-}
-
 constexpr const char kBadListMessage[] =
     "Bad server list from Master Server.\nPlease check the Master Server URL in the Options "
     "window.";
@@ -65,7 +33,9 @@ constexpr const char kBadListMessage[] =
 }  // namespace
 
 ServerManager::ServerManager(Services services)
-    : StartThread(StartDetachedThread),
+    : StartThread([](std::function<void()> body, std::function<void()> failed) {
+          return WorkerLauncher::Instance().Launch(std::move(body), std::move(failed));
+      }),
       m_services(std::move(services)),
       m_state(std::make_shared<PollingState>()) {
     m_state->Frame = m_services.frame;
@@ -116,7 +86,14 @@ void ServerManager::StartWorker(std::unique_ptr<ServerQuery> query) {
     // Counted before the thread runs, so a fast worker never drives the count below zero.
     m_state->RunningQueries.fetch_add(1);
     auto shared = std::make_shared<std::unique_ptr<ServerQuery>>(std::move(query));
-    if (StartThread([shared] { GetServer(std::move(*shared)); })) {
+    // A thread refused after the hand-over ends the query as its worker would have.
+    std::shared_ptr<PollingState> state = m_state;
+    auto refused = [state] {
+        state->RunningQueries.fetch_sub(1);
+        Trace(TraceThreadFailure, "Error creating GetServer thread\n");
+        state->Send(MsgStatusChanged, nullptr);
+    };
+    if (StartThread([shared] { GetServer(std::move(*shared)); }, refused)) {
         Trace(TraceInfo, "Thread 0x%X created for %s:%d\n", threadId, address.c_str(), port);
         m_state->Send(MsgStatusChanged, nullptr);
     } else {

@@ -60,10 +60,10 @@ public:
     int QueryTimer() const { return m_queryTimer; }
     const std::shared_ptr<PollingState>& State() const { return m_state; }
 
-    // For tests: how long LockRequests waits, and how workers are started (returns false when
-    // no thread could be made).
+    // For tests: how long LockRequests waits, and how workers are started: returns false when
+    // no thread could be made at once; calls its second argument when one is refused later.
     std::chrono::milliseconds LockTimeout{10000};
-    std::function<bool(std::function<void()>)> StartThread;
+    std::function<bool(std::function<void()>, std::function<void()>)> StartThread;
 
     void LockRequests();
     void UnlockRequests();

@@ -180,12 +180,39 @@ TEST_F(ServerManagerTest, StoredMaxThreadsBelowOneStillRunsOneWorker) {
 
 TEST_F(ServerManagerTest, FailedThreadStartDropsTheQuery) {
     auto manager = MakeManager();
-    manager->StartThread = [](std::function<void()>) { return false; };
+    manager->StartThread = [](std::function<void()>, std::function<void()>) { return false; };
     manager->QueueServerQuery(Address(0), 23456, "", "", nullptr);
     EXPECT_EQ(manager->RunningQueries(), 0);
     EXPECT_EQ(manager->QueuedQueries(), 0u);
     EXPECT_EQ(trace.CountStartingWith("Error creating GetServer thread"), 1);
     EXPECT_EQ(frame->Count(MsgStatusChanged), 0);
+}
+
+TEST_F(ServerManagerTest, ThreadRefusedAfterTheHandOverEndsTheQuery) {
+    auto manager = MakeManager();
+    std::vector<std::function<void()>> refusals;
+    manager->StartThread = [&](std::function<void()>, std::function<void()> failed) {
+        refusals.push_back(std::move(failed));
+        return true;
+    };
+    manager->QueueServerQuery(Address(0), 23456, "", "", nullptr);
+    manager->QueueServerQuery(Address(1), 23456, "", "", nullptr);
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_EQ(manager->RunningQueries(), 2);
+    const int statusBefore = frame->Count(MsgStatusChanged);
+
+    refusals[0]();
+    EXPECT_EQ(manager->RunningQueries(), 1);
+    EXPECT_EQ(trace.CountStartingWith("Error creating GetServer thread"), 1);
+    EXPECT_EQ(frame->Count(MsgStatusChanged), statusBefore + 1);
+
+    // A refusal that comes after the manager has gone sends nothing to the frame.
+    std::shared_ptr<PollingState> state = manager->State();
+    manager.reset();
+    const int statusAtClose = frame->Count(MsgStatusChanged);
+    refusals[1]();
+    EXPECT_EQ(frame->Count(MsgStatusChanged), statusAtClose);
+    EXPECT_EQ(trace.CountStartingWith("Error creating GetServer thread"), 2);
 }
 
 TEST_F(ServerManagerTest, FirstQueriesPublishOrDropAsTheServerAnswers) {
