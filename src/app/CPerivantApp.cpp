@@ -12,6 +12,7 @@
 #include "env/DirectXVersion.h"
 #include "env/VersionText.h"
 #include "polling/ServerNetwork.h"
+#include "views/DeferredIconStyle.h"
 
 namespace perivant {
 
@@ -20,6 +21,7 @@ CPerivantApp::CPerivantApp() : m_document(m_settings, m_store) {}
 CPerivantApp::~CPerivantApp() = default;
 
 bool CPerivantApp::InitInstance() {
+    DeferredIconStyle::Install();
     QSize screen = QGuiApplication::primaryScreen()->size();
     LoadSettings(m_settings, m_store, screen.width(), screen.height());
     m_frame = std::make_unique<CMainFrame>(
