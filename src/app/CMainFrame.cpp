@@ -22,6 +22,7 @@
 #include "app/QtHelpMessageRunner.h"
 #include "app/QtText.h"
 #include "app/QtTimerService.h"
+#include "app/RepaintPacer.h"
 #include "app/WebCommands.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
@@ -68,6 +69,7 @@ CMainFrame::CMainFrame(Services services)
         m_settings, m_services.store, *m_timers, m_services.prompts, m_frameTarget,
         m_services.network, m_services.detectDirectXVersion});
     m_helpRunner = std::make_unique<QtHelpMessageRunner>(this);
+    new RepaintPacer(this);
 
     setObjectName(QStringLiteral("Perivant"));
     setWindowTitle(QStringLiteral("Perivant"));
