@@ -10,10 +10,10 @@ namespace perivant {
 
 // Lets a window repaint at most once per interval. Qt repaints a window once the events queued
 // before its update request are handled; during a refresh the workers' results arrive a few at a
-// time, so the window repainted for nearly every result, and painting became the largest share
-// of the program's processor time. An update request that comes sooner than the interval after
-// the last repaint is held and delivered when the interval has passed; everything asked for by
-// then is painted in that one pass. At the default 15 ms nobody sees the difference.
+// time, so the window repainted several times per wave, at about a millisecond a pass. An update
+// request that comes sooner than the interval after the last repaint is held and delivered when
+// the interval has passed; everything asked for by then is painted in that one pass. At the
+// default 15 ms nobody sees the difference.
 class RepaintPacer : public QObject {
 public:
     explicit RepaintPacer(QWidget* window, int intervalMs = 15);
