@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ServerManager manager(
         ServerManager::Services{settings, store, timer, prompts, frame, network, [] { return 9; }});
     int starts = 0;
-    manager.StartThread = [&](std::function<void()>) {
+    manager.StartThread = [&](std::function<void()>, std::function<void()>) {
         ++starts;
         return !startsFail;
     };
