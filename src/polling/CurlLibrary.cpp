@@ -25,6 +25,7 @@ CurlLibrary* Load() {
                           Resolve(library, "curl_easy_perform", api.easyPerform) &&
                           Resolve(library, "curl_easy_getinfo", api.easyGetinfo) &&
                           Resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
+                          Resolve(library, "curl_easy_reset", api.easyReset) &&
                           Resolve(library, "curl_slist_append", api.slistAppend) &&
                           Resolve(library, "curl_slist_free_all", api.slistFreeAll);
     // The global set-up is not thread-safe: it runs here, inside the one-time initialisation.

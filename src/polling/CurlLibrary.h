@@ -14,6 +14,7 @@ struct CurlLibrary {
     CURLcode (*easyPerform)(CURL*) = nullptr;
     CURLcode (*easyGetinfo)(CURL*, CURLINFO, ...) = nullptr;
     void (*easyCleanup)(CURL*) = nullptr;
+    void (*easyReset)(CURL*) = nullptr;
     curl_slist* (*slistAppend)(curl_slist*, const char*) = nullptr;
     void (*slistFreeAll)(curl_slist*) = nullptr;
 

@@ -275,6 +275,33 @@ std::string BuildRequestUrl(const std::string& server, int port, const std::stri
     return url;
 }
 
+namespace {
+
+// One easy handle per thread, reset before each request: making and ending a handle for every
+// request also made and ended its internal multi handle, wake-up socket pair and caches.
+struct ThreadCurlHandle {
+    const CurlLibrary* api = nullptr;
+    CURL* curl = nullptr;
+    ~ThreadCurlHandle() {
+        if (curl != nullptr) {
+            api->easyCleanup(curl);
+        }
+    }
+};
+thread_local ThreadCurlHandle t_handle;
+
+CURL* ThreadHandle(const CurlLibrary& api) {
+    if (t_handle.curl == nullptr) {
+        t_handle.api = &api;
+        t_handle.curl = api.easyInit();
+    } else {
+        api.easyReset(t_handle.curl);
+    }
+    return t_handle.curl;
+}
+
+}  // namespace
+
 int HttpClient::Get(const std::string& server, int port, const std::string& userName,
                     const std::string& password, const std::string& objectPath,
                     const std::string& agentName, std::string& body, std::string& errorText) {
@@ -284,7 +311,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
         return kHttpErrorInvalidUrl;
     }
     const CurlLibrary* api = CurlLibrary::Get();
-    CURL* curl = api != nullptr ? api->easyInit() : nullptr;
+    CURL* curl = api != nullptr ? ThreadHandle(*api) : nullptr;
     if (curl == nullptr) {
         errorText = HttpErrorText(kHttpErrorInternal);
         return kHttpErrorInternal;
@@ -305,6 +332,9 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     }
 
     api->easySetopt(curl, CURLOPT_URL, url.c_str());
+    // As with a handle of its own: a new connection and a fresh name look-up every time.
+    api->easySetopt(curl, CURLOPT_FORBID_REUSE, 1L);
+    api->easySetopt(curl, CURLOPT_DNS_CACHE_TIMEOUT, 0L);
     api->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http");
     api->easySetopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     api->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -348,7 +378,6 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
         result = ErrorNumberFor(code, transfer);
         errorText = HttpErrorText(result);
     }
-    api->easyCleanup(curl);
     api->slistFreeAll(headers);
     return result;
 }

@@ -143,6 +143,23 @@ TEST(HttpClientGet, RequestCarriesTheAgentNameAndASafelyEncodedPath) {
     EXPECT_EQ(RequestPath(requests[5]), "/xml");
 }
 
+TEST(HttpClientGet, EveryRequestOfAThreadOpensAConnectionOfItsOwn) {
+    // The server offers to keep the connection and holds it open, reading no second request:
+    // a request sent on it again would wait for the hold to end.
+    LoopbackHttpServer server([](Connection& connection, const std::string&) {
+        connection.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+        connection.Pause(std::chrono::seconds(3));
+    });
+    HttpClient client;
+    for (int i = 0; i < 3; ++i) {
+        const Fetch fetch = Get(client, server.Port(), "/xml");
+        EXPECT_EQ(fetch.result, 200);
+        EXPECT_EQ(fetch.body, "ok");
+        EXPECT_LT(fetch.seconds, 1.5);
+    }
+    EXPECT_EQ(server.Requests().size(), 3u);
+}
+
 TEST(HttpClientGet, OtherStatusesReturnTheStatusWithoutTouchingBodyOrErrorText) {
     LoopbackHttpServer server([](Connection& connection, const std::string& request) {
         const std::string path = RequestPath(request);
