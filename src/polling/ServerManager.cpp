@@ -86,19 +86,21 @@ void ServerManager::StartWorker(std::unique_ptr<ServerQuery> query) {
     // Counted before the thread runs, so a fast worker never drives the count below zero.
     m_state->RunningQueries.fetch_add(1);
     auto shared = std::make_shared<std::unique_ptr<ServerQuery>>(std::move(query));
+    auto drop = [](PollingState& state) {
+        state.RunningQueries.fetch_sub(1);
+        Trace(TraceThreadFailure, "Error creating GetServer thread\n");
+    };
     // A thread refused after the hand-over ends the query as its worker would have.
     std::shared_ptr<PollingState> state = m_state;
-    auto refused = [state] {
-        state->RunningQueries.fetch_sub(1);
-        Trace(TraceThreadFailure, "Error creating GetServer thread\n");
+    auto refused = [state, drop] {
+        drop(*state);
         state->Send(MsgStatusChanged, nullptr);
     };
     if (StartThread([shared] { GetServer(std::move(*shared)); }, refused)) {
         Trace(TraceInfo, "Thread 0x%X created for %s:%d\n", threadId, address.c_str(), port);
         m_state->Send(MsgStatusChanged, nullptr);
     } else {
-        m_state->RunningQueries.fetch_sub(1);
-        Trace(TraceThreadFailure, "Error creating GetServer thread\n");
+        drop(*m_state);
     }
 }
 

@@ -54,15 +54,14 @@ bool WorkerLauncher::Launch(Task body, Task failed) {
         m_workerWake.notify_one();
         return true;
     }
-    if (!m_running) {
+    if (!m_thread.joinable()) {
         try {
             m_thread = std::thread([this] { RunLauncher(); });
-            m_running = true;
         } catch (const std::system_error&) {
             // Tried again at the next launch; this worker is made here.
         }
     }
-    if (!m_running) {
+    if (!m_thread.joinable()) {
         lock.unlock();
         return m_makeThread(std::move(body));
     }

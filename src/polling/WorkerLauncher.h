@@ -67,8 +67,7 @@ private:
     int m_unpromised = 0;          // waiting threads no body is promised to; guarded
     int m_workers = 0;             // threads made and not yet ended; guarded
     bool m_stopping = false;       // guarded by m_mutex
-    bool m_running = false;        // guarded by m_mutex
-    std::thread m_thread;
+    std::thread m_thread;          // the launcher's own, once started; guarded by m_mutex
 };
 
 }  // namespace perivant
