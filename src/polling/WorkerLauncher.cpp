@@ -101,9 +101,9 @@ void WorkerLauncher::RunWorker(Task body) {
         body = nullptr;  // what the body holds goes now, not when the next one comes
         std::unique_lock<std::mutex> lock(m_mutex);
         ++m_unpromised;
-        const bool handed = m_workerWake.wait_for(
-            lock, m_idleLimit, [this] { return !m_toWaiting.empty() || m_stopping; });
-        if (handed && !m_toWaiting.empty()) {
+        m_workerWake.wait_for(lock, m_idleLimit,
+                              [this] { return !m_toWaiting.empty() || m_stopping; });
+        if (!m_toWaiting.empty()) {
             // Launch counted this body against the waiting threads already.
             body = std::move(m_toWaiting.front());
             m_toWaiting.pop_front();
