@@ -410,7 +410,8 @@ void CMainFrame::OnRefreshSelected() {
 }
 
 void CMainFrame::RunFilterDialog() {
-    CServerFilterDlg dialog(this, &m_services.prompts);
+    // Its messages (integer refusals, the DirectX explanation) are owned by the dialog.
+    CServerFilterDlg dialog(this);
     static_cast<FilterSettings&>(dialog) = FilterSettingsOf(m_settings);
     if (RunDialog(dialog) != QDialog::Accepted) {
         return;
@@ -435,7 +436,8 @@ void CMainFrame::RebuildServerList() {
 }
 
 void CMainFrame::OnOptions() {
-    COptionsDlg dialog(this, &m_services.prompts);
+    // Its question and refusals are owned by the dialog.
+    COptionsDlg dialog(this);
     dialog.m_strMasterURL = m_settings.MasterServerURL;
     dialog.m_bRefreshAtStartup = m_settings.RefreshAtStartup;
     dialog.m_nMaxThreads = m_settings.MaxThreads;

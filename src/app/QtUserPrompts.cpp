@@ -1,20 +1,19 @@
 #include "app/QtUserPrompts.h"
 
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QUrl>
 
+#include "app/PlainMessageBox.h"
 #include "app/QtText.h"
 
 namespace perivant {
 
 void QtUserPrompts::ShowMessage(const std::string& text) {
-    QMessageBox::information(nullptr, QStringLiteral("Perivant"), ToQString(text), QMessageBox::Ok);
+    PlainMessageBox::Show(text);
 }
 
 bool QtUserPrompts::AskYesNo(const std::string& text) {
-    return QMessageBox::question(nullptr, QStringLiteral("Perivant"), ToQString(text),
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    return PlainMessageBox::Ask(text);
 }
 
 void QtUserPrompts::OpenWebAddress(const std::string& url) {

@@ -1,23 +1,19 @@
 #include "dialogs/DialogPrompts.h"
 
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QUrl>
 
+#include "app/PlainMessageBox.h"
 #include "app/QtText.h"
 
 namespace perivant {
 
 void DialogPrompts::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Perivant"), ToQString(text),
-                    QMessageBox::Ok, m_owner);
-    box.exec();
+    PlainMessageBox::Show(text, m_owner);
 }
 
 bool DialogPrompts::AskYesNo(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Perivant"), ToQString(text),
-                    QMessageBox::Yes | QMessageBox::No, m_owner);
-    return box.exec() == QMessageBox::Yes;
+    return PlainMessageBox::Ask(text, m_owner);
 }
 
 void DialogPrompts::OpenWebAddress(const std::string& url) {

@@ -6,7 +6,6 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +15,7 @@
 
 #include "app/AppSettings.h"
 #include "app/HelpMessages.h"
+#include "app/PlainMessageBox.h"
 #include "app/QtText.h"
 #include "polling/UserPrompts.h"
 #include "views/ClipboardHelpText.h"
@@ -262,11 +262,7 @@ void CServerInfoView::SetWebOpener(WebOpener opener) {
 
 void CServerInfoView::SetMessageReporter(MessageReporter reporter) {
     if (!reporter) {
-        reporter = [this](const std::string& text) {
-            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Perivant"), ToQString(text),
-                            QMessageBox::Ok, this);
-            box.exec();
-        };
+        reporter = [this](const std::string& text) { PlainMessageBox::Show(text, this); };
     }
     m_messageReporter = std::move(reporter);
 }

@@ -1,0 +1,131 @@
+// The message boxes behind the program's prompts: caption, buttons, owner, and texts shown
+// exactly as given, markup-like texts from the Master Server included.
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "app/QtUserPrompts.h"
+#include "dialogs/DialogPrompts.h"
+
+using namespace perivant;
+
+namespace {
+
+// A notice as a Master Server might send it: it looks like markup to Qt.
+const char* const kMarkupLike = "<b>Closed</b> until <Friday> & later\nsecond line \xB0";
+const QString kShown = QStringLiteral("<b>Closed</b> until <Friday> & later\nsecond line \u00B0");
+
+QMessageBox* OpenBox() {
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
+
+// Answers the next message box once its modal run shows it; gives up after three seconds. The
+// poll timer belongs to the application, so nothing is left behind when it gives up.
+void AnswerNextBox(std::function<void(QMessageBox*)> answer) {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QElapsedTimer started;
+    started.start();
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, started]() {
+        QMessageBox* box = OpenBox();
+        if (box == nullptr && started.elapsed() < 3000) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        if (box != nullptr) {
+            answer(box);
+        }
+    });
+    poll->start(10);
+}
+
+struct SeenBox {
+    QString title;
+    QString text;
+    Qt::TextFormat format = Qt::AutoText;
+    Qt::TextFormat labelFormat = Qt::AutoText;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    QMessageBox::StandardButtons buttons;
+    QWidget* owner = nullptr;
+};
+
+// Records what the next box shows, then presses button.
+void RecordAndPress(SeenBox& seen, QMessageBox::StandardButton button) {
+    AnswerNextBox([&seen, button](QMessageBox* box) {
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.format = box->textFormat();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            seen.labelFormat = label->textFormat();
+        }
+        seen.icon = box->icon();
+        seen.buttons = box->standardButtons();
+        seen.owner = box->parentWidget();
+        QTest::mouseClick(box->button(button), Qt::LeftButton);
+    });
+}
+
+}  // namespace
+
+class PromptBoxesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void masterServerTextsReadAsSent() {
+        QVERIFY(Qt::mightBeRichText(kShown));
+        QtUserPrompts prompts;
+        SeenBox seen;
+        RecordAndPress(seen, QMessageBox::Ok);
+        prompts.ShowMessage(kMarkupLike);
+        QCOMPARE(seen.title, QStringLiteral("Perivant"));
+        QCOMPARE(seen.text, kShown);
+        QCOMPARE(seen.format, Qt::PlainText);
+        QCOMPARE(seen.labelFormat, Qt::PlainText);
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
+        QCOMPARE(seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QVERIFY(seen.owner == nullptr);
+    }
+
+    void questionsAnswerYesOrNo() {
+        QtUserPrompts prompts;
+        SeenBox seen;
+        RecordAndPress(seen, QMessageBox::Yes);
+        QVERIFY(prompts.AskYesNo(kMarkupLike));
+        QCOMPARE(seen.text, kShown);
+        QCOMPARE(seen.labelFormat, Qt::PlainText);
+        QCOMPARE(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+
+        RecordAndPress(seen, QMessageBox::No);
+        QVERIFY(!prompts.AskYesNo("Open the download page?"));
+        QCOMPARE(seen.text, QStringLiteral("Open the download page?"));
+    }
+
+    void dialogMessagesAreOwnedByTheDialog() {
+        QDialog dialog;
+        DialogPrompts prompts(&dialog);
+        SeenBox seen;
+        RecordAndPress(seen, QMessageBox::Ok);
+        prompts.ShowMessage(kMarkupLike);
+        QVERIFY(seen.owner == &dialog);
+        QCOMPARE(seen.text, kShown);
+        QCOMPARE(seen.labelFormat, Qt::PlainText);
+        QCOMPARE(seen.icon, QMessageBox::NoIcon);
+
+        RecordAndPress(seen, QMessageBox::No);
+        QVERIFY(!prompts.AskYesNo("Reset Master Server URL to default value?"));
+        QVERIFY(seen.owner == &dialog);
+        QCOMPARE(seen.title, QStringLiteral("Perivant"));
+        RecordAndPress(seen, QMessageBox::Yes);
+        QVERIFY(prompts.AskYesNo("Reset Master Server URL to default value?"));
+    }
+};
+
+QTEST_MAIN(PromptBoxesTest)
+#include "PromptBoxesTest.moc"
