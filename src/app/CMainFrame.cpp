@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <numeric>
 
 #include "app/AppSettings.h"
 #include "app/CAboutDlg.h"
@@ -170,10 +171,6 @@ void CMainFrame::CreatePanes() {
         splitter->setChildrenCollapsible(true);
     }
     setCentralWidget(m_wndSplitter);
-
-    PaneSizes sizes = MainFrameRules::InitialPaneSizes(m_settings, width(), height());
-    m_wndSplitter->setSizes({sizes.rows[0], sizes.rows[1], sizes.rows[2]});
-    m_wndTopSplitter->setSizes({sizes.columns[0], sizes.columns[1]});
 
     // The list's selection reports are posted, as the panes' messages always were.
     connect(
@@ -473,6 +470,30 @@ void CMainFrame::RunPendingStartup() {
         m_startupPending = false;
         OnStartupComplete();
     }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_panesPlaced) {
+        m_panesPlaced = true;
+        PlacePanes();
+    }
+}
+
+void CMainFrame::PlacePanes() {
+    // Placed once the splitters have their space, before the first paint: a splitter shares out
+    // its space in proportion to the sizes it is given, so saved sizes come back unchanged only
+    // when the sizes fill the space exactly.
+    const auto space = [](const QSplitter* splitter) {
+        const QList<int> sizes = splitter->sizes();
+        return std::accumulate(sizes.begin(), sizes.end(), 0);
+    };
+    const int columnSpace = space(m_wndTopSplitter);
+    const PaneSizes cells = MainFrameRules::InitialPaneSizes(m_settings, width(), height());
+    const PaneSizes fitted = MainFrameRules::FitPaneSizes(cells, columnSpace, space(m_wndSplitter),
+                                                          width() - columnSpace);
+    m_wndSplitter->setSizes({fitted.rows[0], fitted.rows[1], fitted.rows[2]});
+    m_wndTopSplitter->setSizes({fitted.columns[0], fitted.columns[1]});
 }
 
 void CMainFrame::paintEvent(QPaintEvent* event) {

@@ -81,11 +81,13 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void PlaceWindow();
     void CreateBars();
     void CreatePanes();
+    void PlacePanes();
     void CreateMenus();
     QAction* AddCommand(int id, const QString& text, const QString& prompt);
     void ShowServerDetails(const ServerPtr& record);
@@ -115,6 +117,7 @@ private:
     CFlightPlanView* m_flightPlans = nullptr;
     std::map<int, QAction*> m_commands;
     bool m_painted = false;
+    bool m_panesPlaced = false;
     bool m_startupPending = false;
 };
 

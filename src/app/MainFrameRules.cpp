@@ -41,8 +41,8 @@ PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy)
         p.rows[0] = Bounded(s.ServerListViewHeight);
         p.rows[1] = Bounded(s.PlayerViewHeight);
         p.rows[2] = Bounded(s.FlightPlanViewHeight);
-        p.columns[0] = std::max(0, cx - Bounded(s.ServerInfoViewWidth) - 19);
-        p.columns[1] = Bounded(s.ServerInfoViewWidth) + 19;
+        p.columns[0] = std::max(0, cx - Bounded(s.ServerInfoViewWidth) - kColumnBorders);
+        p.columns[1] = Bounded(s.ServerInfoViewWidth) + kColumnBorders;
     } else {
         const int g = cy / 5 - 35;
         p.rows[0] = std::max(0, 3 * g);
@@ -51,6 +51,25 @@ PaneSizes MainFrameRules::InitialPaneSizes(const AppSettings& s, int cx, int cy)
         p.columns[0] = std::max(0, cx - 330);
         p.columns[1] = 330;
     }
+    return p;
+}
+
+PaneSizes MainFrameRules::FitPaneSizes(const PaneSizes& cells, int width, int height,
+                                       int columnBorders) {
+    width = std::max(0, width);
+    height = std::max(0, height);
+    PaneSizes p;
+    // 64 bits: the cells may carry hand-edited sizes of about a million pixels.
+    const long long first =
+        static_cast<long long>(cells.columns[0]) + kColumnBorders - columnBorders;
+    p.columns[0] = static_cast<int>(std::clamp<long long>(first, 0, width));
+    p.columns[1] = width - p.columns[0];
+    int left = height;
+    for (int row = 0; row < 2; ++row) {
+        p.rows[row] = std::clamp(cells.rows[row], 0, left);
+        left -= p.rows[row];
+    }
+    p.rows[2] = left;
     return p;
 }
 

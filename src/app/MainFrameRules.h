@@ -22,6 +22,16 @@ public:
     // cx by cy pixels.
     static PaneSizes InitialPaneSizes(const AppSettings& settings, int cx, int cy);
 
+    // The border allowance that InitialPaneSizes builds into the saved column widths.
+    static constexpr int kColumnBorders = 19;
+
+    // Lays the cells out in width by height pixels of pane space (splitter handles excluded) as
+    // a static splitter does: every row and column but the last gets its size, cut to the space
+    // left, and the last gets the rest. columnBorders is what the frame is wider than the
+    // columns' space here; it takes the place of kColumnBorders, so that a saved info pane width
+    // comes back as the same width.
+    static PaneSizes FitPaneSizes(const PaneSizes& cells, int width, int height, int columnBorders);
+
     // The status bar's message for the polling engine's state.
     static std::string StatusText(bool masterFetchBusy, int runningQueries, int queuedQueries,
                                   int totalServers, int filteredOut);

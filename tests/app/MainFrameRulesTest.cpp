@@ -76,3 +76,52 @@ TEST(MainFrameRules, InitialPaneSizes) {
     EXPECT_EQ(p.rows[0], 315);
     EXPECT_EQ(p.columns[1], 330);
 }
+
+TEST(MainFrameRules, FitPaneSizesGivesTheLastRowAndColumnTheRest) {
+    AppSettings s;
+    s.ServerListViewWidth = s.PlayerViewWidth = s.FlightPlanViewWidth = 500;
+    s.ServerListViewHeight = 300;
+    s.PlayerViewHeight = 120;
+    s.FlightPlanViewHeight = 90;
+    s.ServerInfoViewWidth = 250;
+    s.ServerInfoViewHeight = 300;
+    const PaneSizes cells = MainFrameRules::InitialPaneSizes(s, 1000, 700);
+
+    // Whatever the borders take, a saved info pane width comes back unchanged.
+    for (int borders : {0, 4, 6, 19, 25}) {
+        PaneSizes p = MainFrameRules::FitPaneSizes(cells, 1000 - borders, 600, borders);
+        EXPECT_EQ(p.columns[1], 250) << borders;
+        EXPECT_EQ(p.columns[0] + p.columns[1], 1000 - borders) << borders;
+    }
+    PaneSizes p = MainFrameRules::FitPaneSizes(cells, 996, 600, 4);
+    EXPECT_EQ(p.rows[0], 300);
+    EXPECT_EQ(p.rows[1], 120);
+    EXPECT_EQ(p.rows[2], 180);  // the saved 90 does not count: the last row takes the rest
+
+    // Too little room: rows and columns are cut in order, the last ones first.
+    p = MainFrameRules::FitPaneSizes(cells, 200, 350, 4);
+    EXPECT_EQ(p.rows[0], 300);
+    EXPECT_EQ(p.rows[1], 50);
+    EXPECT_EQ(p.rows[2], 0);
+    EXPECT_EQ(p.columns[0], 200);
+    EXPECT_EQ(p.columns[1], 0);
+    p = MainFrameRules::FitPaneSizes(cells, -5, -5, 0);
+    EXPECT_EQ(p.rows[0] + p.rows[1] + p.rows[2], 0);
+    EXPECT_EQ(p.columns[0] + p.columns[1], 0);
+
+    // Hand-edited sizes of about a million pixels stay within the space.
+    s.ServerInfoViewWidth = s.ServerListViewHeight = 2147483647;
+    p = MainFrameRules::FitPaneSizes(MainFrameRules::InitialPaneSizes(s, 1000, 700), 996, 600, 4);
+    EXPECT_EQ(p.rows[0], 600);
+    EXPECT_EQ(p.rows[1] + p.rows[2], 0);
+    EXPECT_GE(p.columns[1], 996 - MainFrameRules::kColumnBorders);
+    EXPECT_EQ(p.columns[0] + p.columns[1], 996);
+
+    // The default layout leaves the info pane what the rules' 19 pixels of borders leave it.
+    p = MainFrameRules::FitPaneSizes(MainFrameRules::InitialPaneSizes(AppSettings{}, 1024, 700),
+                                     1020, 600, 4);
+    EXPECT_EQ(p.columns[1], 330 - 19);
+    EXPECT_EQ(p.rows[0], 315);
+    EXPECT_EQ(p.rows[1], 139);
+    EXPECT_EQ(p.rows[2], 600 - 315 - 139);
+}

@@ -1,0 +1,116 @@
+// The main window's panes across restarts: sizes saved at start-up come back unchanged at the
+// next start, so the layout the user left does not creep from one start to the next.
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "app/CMainFrame.h"
+#include "app/CPerivantDoc.h"
+#include "app/QtProfileStore.h"
+#include "support/PollingFakes.h"
+#include "views/CFlightPlanView.h"
+#include "views/CPlayerView.h"
+#include "views/CServerInfoView.h"
+#include "views/CServerListView.h"
+
+using namespace perivant;
+using namespace perivant::testing;
+
+namespace {
+
+struct Panes {
+    int listWidth, listHeight, infoWidth, infoHeight, playerHeight, planHeight;
+    bool operator==(const Panes&) const = default;
+};
+
+Panes SavedPanes(const AppSettings& s) {
+    return {s.ServerListViewWidth,  s.ServerListViewHeight, s.ServerInfoViewWidth,
+            s.ServerInfoViewHeight, s.PlayerViewHeight,     s.FlightPlanViewHeight};
+}
+
+char* toString(const Panes& p) {
+    return QTest::toString(QStringLiteral("list %1x%2, info %3x%4, players %5, plans %6")
+                               .arg(p.listWidth)
+                               .arg(p.listHeight)
+                               .arg(p.infoWidth)
+                               .arg(p.infoHeight)
+                               .arg(p.playerHeight)
+                               .arg(p.planHeight));
+}
+
+}  // namespace
+
+class PaneLayoutTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_config;
+
+    // Starts the main window from the stored settings, completes start-up and closes it by
+    // killing, as it were: what start-up completion saved stays in the store. Returns the
+    // settings record as start-up left it.
+    AppSettings StartOnce() {
+        QtProfileStore store;
+        AppSettings settings;
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        LoadSettings(settings, store, screen.width(), screen.height());
+        auto network = std::make_shared<FakeNetwork>();
+        ScriptedPrompts prompts;
+        CPerivantDoc document(settings, store);
+        auto frame = std::make_unique<CMainFrame>(
+            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
+        document.OnNewDocument(*frame);
+        frame->show();
+        if (!QTest::qWaitFor([&] { return settings.WindowReady; }, 10000)) {
+            qWarning("start-up never completed");
+        }
+        return settings;
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_config.isValid());
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+        QtProfileStore store;
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
+        store.WriteInt(kSettingsSection, "ShowCloseMsg", 0);
+    }
+
+    void defaultLayoutHoldsFromStartToStart() {
+        const AppSettings first = StartOnce();
+        QVERIFY(first.WindowReady);
+        QVERIFY(first.ServerInfoViewWidth > 200);
+        QVERIFY(first.ServerListViewHeight > first.PlayerViewHeight);
+        for (int start = 2; start <= 4; ++start) {
+            const AppSettings again = StartOnce();
+            QVERIFY(again.WindowReady);
+            QCOMPARE(SavedPanes(again), SavedPanes(first));
+        }
+    }
+
+    void savedSizesComeBackAsSaved() {
+        {
+            QtProfileStore store;
+            const char* names[] = {"ServerListViewHeight", "PlayerViewHeight",
+                                   "FlightPlanViewHeight", "ServerInfoViewWidth"};
+            const int values[] = {260, 140, 100, 420};
+            for (int i = 0; i < 4; ++i) {
+                store.WriteInt(kSettingsSection, names[i], values[i]);
+            }
+        }
+        const AppSettings started = StartOnce();
+        QCOMPARE(started.ServerInfoViewWidth, 420);
+        QCOMPARE(started.ServerListViewHeight, 260);
+        QCOMPARE(started.PlayerViewHeight, 140);
+        // The last row takes what is left of the window, as it did when the sizes were saved.
+        QVERIFY(started.FlightPlanViewHeight >= 20);
+        QCOMPARE(SavedPanes(StartOnce()), SavedPanes(started));
+    }
+};
+
+QTEST_MAIN(PaneLayoutTest)
+#include "PaneLayoutTest.moc"
