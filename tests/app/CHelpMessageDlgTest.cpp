@@ -4,49 +4,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include "app/QtHelpMessageRunner.h"
+#include "support/AnswerNextModal.h"
 
 namespace perivant {
 namespace {
 
-// The help-message dialog that is open at the moment, if any.
-CHelpMessageDlg* OpenDialog() {
-    if (auto* modal = qobject_cast<CHelpMessageDlg*>(QApplication::activeModalWidget())) {
-        return modal;
-    }
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* dialog = qobject_cast<CHelpMessageDlg*>(widget);
-        if (dialog != nullptr && dialog->isVisible()) {
-            return dialog;
-        }
-    }
-    return nullptr;
-}
-
-// Answers the next dialog once its modal run has shown it; gives up after three seconds.
-// The poll timer belongs to the application, so nothing is left behind when it gives up.
 void AnswerNextDialog(std::function<void(CHelpMessageDlg*)> answer) {
-    auto* poll = new QTimer(QCoreApplication::instance());
-    QElapsedTimer started;
-    started.start();
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, started]() {
-        CHelpMessageDlg* dialog = OpenDialog();
-        if (dialog == nullptr && started.elapsed() < 3000) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        if (dialog != nullptr) {
-            answer(dialog);
-        }
-    });
-    poll->start(10);
+    testing::AnswerNextModal<CHelpMessageDlg>(std::move(answer));
 }
 
 QString Lines(int count) {
@@ -190,7 +159,7 @@ private slots:
         QVERIFY(!runner.RunHelpMessage("forced", false, dontShow));
         QVERIFY(!dontShow);
         QVERIFY(!enabled);
-        QVERIFY(OpenDialog() == nullptr);
+        QVERIFY(testing::OpenModal<CHelpMessageDlg>() == nullptr);
     }
 };
 

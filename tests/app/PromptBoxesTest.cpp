@@ -1,50 +1,25 @@
 // The message boxes behind the program's prompts: caption, buttons, owner, and texts shown
 // exactly as given, markup-like texts from the Master Server included.
 
-#include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 
 #include "app/QtUserPrompts.h"
 #include "dialogs/DialogPrompts.h"
+#include "support/AnswerNextModal.h"
 
 using namespace perivant;
+using namespace perivant::testing;
 
 namespace {
 
 // A notice as a Master Server might send it: it looks like markup to Qt.
 const char* const kMarkupLike = "<b>Closed</b> until <Friday> & later\nsecond line \xB0";
 const QString kShown = QStringLiteral("<b>Closed</b> until <Friday> & later\nsecond line \u00B0");
-
-QMessageBox* OpenBox() {
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
-
-// Answers the next message box once its modal run shows it; gives up after three seconds. The
-// poll timer belongs to the application, so nothing is left behind when it gives up.
-void AnswerNextBox(std::function<void(QMessageBox*)> answer) {
-    auto* poll = new QTimer(QCoreApplication::instance());
-    QElapsedTimer started;
-    started.start();
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, started]() {
-        QMessageBox* box = OpenBox();
-        if (box == nullptr && started.elapsed() < 3000) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
-        if (box != nullptr) {
-            answer(box);
-        }
-    });
-    poll->start(10);
-}
 
 struct SeenBox {
     QString title;
@@ -58,7 +33,7 @@ struct SeenBox {
 
 // Records what the next box shows, then presses button.
 void RecordAndPress(SeenBox& seen, QMessageBox::StandardButton button) {
-    AnswerNextBox([&seen, button](QMessageBox* box) {
+    AnswerNextModal<QMessageBox>([&seen, button](QMessageBox* box) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.format = box->textFormat();
