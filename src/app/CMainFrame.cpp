@@ -27,6 +27,7 @@
 #include "app/WebCommands.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
+#include "dialogs/DialogPrompts.h"
 #include "dialogs/FilterSettings.h"
 #include "dialogs/PassesFilter.h"
 #include "polling/UserPrompts.h"
@@ -221,8 +222,11 @@ void CMainFrame::CreateMenus() {
     QAction* reset = AddCommand(
         kResetHelpMessagesCommand, QStringLiteral("&Reset Help Messages"),
         QStringLiteral("Re-enable all help messages inside the program\nReset Help Messages"));
-    connect(reset, &QAction::triggered, this,
-            [this] { ResetHelpMessages(m_services.store, m_services.prompts); });
+    connect(reset, &QAction::triggered, this, [this] {
+        // Its confirmation is owned by this window.
+        DialogPrompts owned(this);
+        ResetHelpMessages(m_services.store, owned);
+    });
     help->addAction(reset);
     help->addSeparator();
     QAction* postcard = AddCommand(IdPostcard, QStringLiteral("&PostcardWare..."), QString());

@@ -6,8 +6,8 @@ class QWidget;
 
 namespace perivant {
 
-// Message boxes owned by a dialog, with the caption "Perivant": a dialog's own messages stay
-// above it and return the focus to it.
+// Message boxes owned by a window, with the caption "Perivant": a dialog's (or the main
+// window's) own messages stay above it and return the focus to it.
 class DialogPrompts : public UserPrompts {
 public:
     explicit DialogPrompts(QWidget* owner) : m_owner(owner) {}

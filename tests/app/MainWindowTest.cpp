@@ -3,6 +3,8 @@
 
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 #include "app/QtProfileStore.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
+#include "support/AnswerNextModal.h"
 #include "support/LabProcess.h"
 #include "support/PollingFakes.h"
 #include "views/CFlightPlanView.h"
@@ -249,6 +252,24 @@ private slots:
         m_frame->OnRefreshSelected();
         QCOMPARE(m_prompts.messages.back(),
                  std::string("Please select at least one server to refresh."));
+    }
+
+    void resetHelpMessagesConfirmsOverTheWindow() {
+        QAction* reset = nullptr;
+        for (QAction* action : m_frame->findChildren<QAction*>()) {
+            reset = action->text() == QStringLiteral("&Reset Help Messages") ? action : reset;
+        }
+        QVERIFY(reset != nullptr);
+        QWidget* owner = nullptr;
+        QString text;
+        AnswerNextModal<QMessageBox>([&owner, &text](QMessageBox* box) {
+            owner = box->parentWidget();
+            text = box->text();
+            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        });
+        reset->trigger();
+        QCOMPARE(text, QStringLiteral("All internal help messages will now be displayed again"));
+        QVERIFY(owner == m_frame.get());
     }
 
     void closingSavesTheSettings() {
