@@ -298,6 +298,8 @@ void CMainFrame::HandleMessage(FrameMessage message, ServerPtr record) {
             m_nFilteredOut = 0;
             m_serverList->ClearServerRows();
             ClearDetails();
+            // Emptying the list drops the selection without a selection signal.
+            UpdateCommandEnabling();
             break;
         case MsgStatusChanged:
             UpdateStatusText();

@@ -254,6 +254,23 @@ private slots:
                  std::string("Please select at least one server to refresh."));
     }
 
+    void releasedServersTakeTheSelectionAlong() {
+        CServerListView* list = m_frame->ServerListView();
+        QAction* refreshSelected = nullptr;
+        for (QAction* action : m_frame->findChildren<QAction*>()) {
+            refreshSelected = action->text().startsWith(QStringLiteral("Refresh &Selected"))
+                                  ? action
+                                  : refreshSelected;
+        }
+        QVERIFY(refreshSelected != nullptr);
+        ClickRow(0);
+        QTRY_VERIFY(refreshSelected->isEnabled());
+        // A fetch that lists no server releases the rows after its last status message.
+        m_frame->HandleMessage(MsgServersReleased, nullptr);
+        QCOMPARE(list->ServerRowCount(), 0);
+        QVERIFY(!refreshSelected->isEnabled());
+    }
+
     void resetHelpMessagesConfirmsOverTheWindow() {
         QAction* reset = nullptr;
         for (QAction* action : m_frame->findChildren<QAction*>()) {
