@@ -1,10 +1,7 @@
 #include "app/QtUserPrompts.h"
 
-#include <QDesktopServices>
-#include <QUrl>
-
 #include "app/PlainMessageBox.h"
-#include "app/QtText.h"
+#include "app/WebBrowser.h"
 
 namespace perivant {
 
@@ -17,9 +14,7 @@ bool QtUserPrompts::AskYesNo(const std::string& text) {
 }
 
 void QtUserPrompts::OpenWebAddress(const std::string& url) {
-    if (IsWebAddress(url)) {
-        QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::StrictMode));
-    }
+    OpenInBrowser(url);
 }
 
 }  // namespace perivant

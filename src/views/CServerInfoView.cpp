@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,12 +10,12 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QTextEdit>
-#include <QUrl>
 
 #include "app/AppSettings.h"
 #include "app/HelpMessages.h"
 #include "app/PlainMessageBox.h"
 #include "app/QtText.h"
+#include "app/WebBrowser.h"
 #include "polling/UserPrompts.h"
 #include "views/ClipboardHelpText.h"
 #include "views/CopyTextToClipboard.h"
@@ -253,9 +252,7 @@ void CServerInfoView::resizeEvent(QResizeEvent* event) {
 
 void CServerInfoView::SetWebOpener(WebOpener opener) {
     if (!opener) {
-        opener = [](const std::string& url) {
-            QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::StrictMode));
-        };
+        opener = OpenInBrowser;
     }
     m_webOpener = std::move(opener);
 }

@@ -1,6 +1,7 @@
 // The message boxes behind the program's prompts: caption, buttons, owner, and texts shown
 // exactly as given, markup-like texts from the Master Server included.
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QMessageBox>
@@ -9,6 +10,7 @@
 #include <functional>
 
 #include "app/QtUserPrompts.h"
+#include "app/WebBrowser.h"
 #include "dialogs/DialogPrompts.h"
 #include "support/AnswerNextModal.h"
 
@@ -51,6 +53,13 @@ void RecordAndPress(SeenBox& seen, QMessageBox::StandardButton button) {
 
 class PromptBoxesTest : public QObject {
     Q_OBJECT
+
+public slots:
+    // Stands in for the web browser.
+    void Opened(const QUrl& url) { m_opened.push_back(url); }
+
+private:
+    QList<QUrl> m_opened;
 
 private slots:
     void masterServerTextsReadAsSent() {
@@ -99,6 +108,35 @@ private slots:
         QCOMPARE(seen.title, QStringLiteral("Perivant"));
         RecordAndPress(seen, QMessageBox::Yes);
         QVERIFY(prompts.AskYesNo("Reset Master Server URL to default value?"));
+    }
+    void webAddressesOpenEvenWithOddBytes() {
+        for (const char* scheme : {"http", "https"}) {
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Opened");
+        }
+        QtUserPrompts prompts;
+        QDialog dialog;
+        DialogPrompts owned(&dialog);
+        prompts.OpenWebAddress("http://club.test/a|b");
+        owned.OpenWebAddress("https://x.test/100%");
+        OpenInBrowser("HTTP://x.test/a^b");
+        // Only web addresses, and none that could carry a second argument.
+        for (const char* refused : {"file:///etc/passwd", "javascript:alert(1)", "http://",
+                                    "http://x.test/a b", "mailto:a@b.test"}) {
+            prompts.OpenWebAddress(refused);
+            OpenInBrowser(refused);
+        }
+        for (const char* scheme : {"http", "https"}) {
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        }
+        QCOMPARE(m_opened.size(), 3);
+        for (const QUrl& url : m_opened) {
+            QVERIFY2(url.isValid(), qPrintable(url.errorString()));
+            QCOMPARE(url.host(),
+                     url == m_opened[0] ? QStringLiteral("club.test") : QStringLiteral("x.test"));
+        }
+        QCOMPARE(m_opened[0].path(), QStringLiteral("/a|b"));
+        QCOMPARE(m_opened[1].scheme(), QStringLiteral("https"));
+        QCOMPARE(m_opened[1].toEncoded(), QByteArray("https://x.test/100%25"));
     }
 };
 

@@ -1,0 +1,17 @@
+#include "app/WebBrowser.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "app/QtText.h"
+#include "polling/UserPrompts.h"
+
+namespace perivant {
+
+void OpenInBrowser(const std::string& url) {
+    if (IsWebAddress(url)) {
+        QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::TolerantMode));
+    }
+}
+
+}  // namespace perivant
