@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +152,12 @@ CServerInfoView::CServerInfoView(AppSettings& settings, ProfileStore& store,
     connect(m_hostPageButton, &QPushButton::clicked, this, &CServerInfoView::OnCorvanePage);
 
     PlaceFormControls();
+
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now != nullptr && isAncestorOf(now)) {
+            m_lastFocus = now;
+        }
+    });
 }
 
 QWidget* CServerInfoView::Control(InfoControl control) const {
@@ -248,6 +255,17 @@ void CServerInfoView::OnSize(int cx, int cy) {
 void CServerInfoView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     OnSize(event->size().width(), event->size().height());
+}
+
+void CServerInfoView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    // The pane itself takes no keys: as a form does, it hands the focus (the pane keys move it
+    // here) to the control that had it last, else to the first one.
+    QWidget* control =
+        m_lastFocus != nullptr && m_lastFocus->isEnabled() && m_lastFocus->isVisible()
+            ? m_lastFocus.data()
+            : m_comments;
+    control->setFocus(event->reason());
 }
 
 void CServerInfoView::SetWebOpener(WebOpener opener) {

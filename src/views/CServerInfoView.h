@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -72,6 +73,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     QWidget* Control(InfoControl control) const;
@@ -94,6 +96,9 @@ private:
     QPushButton* m_copyButton = nullptr;
     QPushButton* m_webSiteButton = nullptr;
     QPushButton* m_hostPageButton = nullptr;
+
+    // The control that had the focus last, given it back when the pane gets the focus.
+    QPointer<QWidget> m_lastFocus;
 
     std::string m_webSiteAddress;
     std::string m_hostPageAddress;

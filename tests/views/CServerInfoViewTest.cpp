@@ -301,6 +301,37 @@ private slots:
         QVERIFY(runner.texts.empty());
     }
 
+    void paneHandsTheFocusToItsControls() {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto view = MakeView(&window);
+        auto* elsewhere = new QLineEdit(&window);
+        view->setMinimumSize(400, 300);
+        layout->addWidget(view.get());
+        layout->addWidget(elsewhere);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        view->ShowServerDetails(Server());
+
+        // First time in: the first control. Later: the control that had the focus last.
+        view->setFocus(Qt::ShortcutFocusReason);
+        QCOMPARE(QApplication::focusWidget(), Comments(*view));
+        AddressEdit(*view)->setFocus();
+        elsewhere->setFocus();
+        view->setFocus(Qt::ShortcutFocusReason);
+        QCOMPARE(QApplication::focusWidget(), AddressEdit(*view));
+
+        // A control disabled since then gives way to the first one.
+        QPushButton* copy = Find<QPushButton>(*view, "&Copy to clipboard");
+        copy->setFocus();
+        elsewhere->setFocus();
+        view->ClearServerDetails();
+        QVERIFY(!copy->isEnabled());
+        view->setFocus(Qt::ShortcutFocusReason);
+        QCOMPARE(QApplication::focusWidget(), Comments(*view));
+    }
+
     void editCommandsFollowTheFocusedEdit() {
         QWidget window;
         auto* layout = new QVBoxLayout(&window);
