@@ -72,6 +72,24 @@ private:
         }
         return nullptr;
     }
+    // The view in a shown window, above a writable edit of the window's own.
+    struct InWindow {
+        std::unique_ptr<QWidget> window;
+        CServerInfoView* view = nullptr;
+        QLineEdit* writable = nullptr;
+    };
+    InWindow ShowInWindow() {
+        InWindow shown{std::make_unique<QWidget>()};
+        auto* layout = new QVBoxLayout(shown.window.get());
+        shown.view = MakeView(shown.window.get()).release();
+        shown.writable = new QLineEdit(shown.window.get());
+        shown.view->setMinimumSize(400, 300);
+        layout->addWidget(shown.view);
+        layout->addWidget(shown.writable);
+        shown.window->show();
+        shown.window->activateWindow();
+        return shown;
+    }
     static QPlainTextEdit* Comments(QWidget& view) { return view.findChild<QPlainTextEdit*>(); }
     static QLineEdit* AddressEdit(QWidget& view) { return view.findChild<QLineEdit*>(); }
 
@@ -302,16 +320,10 @@ private slots:
     }
 
     void paneHandsTheFocusToItsControls() {
-        QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        auto view = MakeView(&window);
-        auto* elsewhere = new QLineEdit(&window);
-        view->setMinimumSize(400, 300);
-        layout->addWidget(view.get());
-        layout->addWidget(elsewhere);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        InWindow shown = ShowInWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shown.window.get()));
+        CServerInfoView* view = shown.view;
+        QLineEdit* elsewhere = shown.writable;
         view->ShowServerDetails(Server());
 
         // First time in: the first control. Later: the control that had the focus last.
@@ -333,16 +345,10 @@ private slots:
     }
 
     void editCommandsFollowTheFocusedEdit() {
-        QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        auto view = MakeView(&window);
-        auto* writable = new QLineEdit(&window);
-        view->setMinimumSize(400, 300);
-        layout->addWidget(view.get());
-        layout->addWidget(writable);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        InWindow shown = ShowInWindow();
+        QVERIFY(QTest::qWaitForWindowActive(shown.window.get()));
+        CServerInfoView* view = shown.view;
+        QLineEdit* writable = shown.writable;
         view->ShowServerDetails(Server());
 
         // Read-only comments: Copy and Cut once something is selected, never Paste.
