@@ -23,11 +23,11 @@
 #include "app/QtHelpMessageRunner.h"
 #include "app/QtText.h"
 #include "app/QtTimerService.h"
+#include "app/QtUserPrompts.h"
 #include "app/RepaintPacer.h"
 #include "app/WebCommands.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
-#include "dialogs/DialogPrompts.h"
 #include "dialogs/FilterSettings.h"
 #include "dialogs/PassesFilter.h"
 #include "polling/UserPrompts.h"
@@ -224,7 +224,7 @@ void CMainFrame::CreateMenus() {
         QStringLiteral("Re-enable all help messages inside the program\nReset Help Messages"));
     connect(reset, &QAction::triggered, this, [this] {
         // Its confirmation is owned by this window.
-        DialogPrompts owned(this);
+        QtUserPrompts owned(this);
         ResetHelpMessages(m_services.store, owned);
     });
     help->addAction(reset);

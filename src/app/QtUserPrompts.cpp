@@ -6,11 +6,11 @@
 namespace perivant {
 
 void QtUserPrompts::ShowMessage(const std::string& text) {
-    PlainMessageBox::Show(text);
+    PlainMessageBox::Show(text, m_owner);
 }
 
 bool QtUserPrompts::AskYesNo(const std::string& text) {
-    return PlainMessageBox::Ask(text);
+    return PlainMessageBox::Ask(text, m_owner);
 }
 
 void QtUserPrompts::OpenWebAddress(const std::string& url) {

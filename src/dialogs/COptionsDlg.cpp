@@ -9,7 +9,7 @@
 
 #include "app/AppSettings.h"
 #include "app/QtText.h"
-#include "dialogs/DialogPrompts.h"
+#include "app/QtUserPrompts.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/OptionsExchange.h"
 #include "dialogs/TextLengthValidator.h"
@@ -51,7 +51,7 @@ constexpr ControlTemplate kControls[] = {
 COptionsDlg::COptionsDlg(QWidget* parent, UserPrompts* prompts)
     : QDialog(parent), m_editMasterURL(nullptr), m_prompts(prompts) {
     if (m_prompts == nullptr) {
-        m_ownPrompts = std::make_unique<DialogPrompts>(this);
+        m_ownPrompts = std::make_unique<QtUserPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
     setWindowTitle(QStringLiteral("Options"));

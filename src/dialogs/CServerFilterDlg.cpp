@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "app/QtText.h"
+#include "app/QtUserPrompts.h"
 #include "dialogs/DialogExchange.h"
-#include "dialogs/DialogPrompts.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/DirectXExplanation.h"
 #include "dialogs/TextLengthValidator.h"
@@ -70,7 +70,7 @@ constexpr BoxAndEdit kBoxEdits[] = {{1015, 1014}, {1016, 1013}, {1027, 1028}, {1
 CServerFilterDlg::CServerFilterDlg(QWidget* parent, UserPrompts* prompts)
     : QDialog(parent), m_nInstalledDirectXVersion(InstalledDirectXVersion()), m_prompts(prompts) {
     if (m_prompts == nullptr) {
-        m_ownPrompts = std::make_unique<DialogPrompts>(this);
+        m_ownPrompts = std::make_unique<QtUserPrompts>(this);
         m_prompts = m_ownPrompts.get();
     }
     setWindowTitle(QStringLiteral("Server Filter"));

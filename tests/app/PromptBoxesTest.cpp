@@ -11,7 +11,6 @@
 
 #include "app/QtUserPrompts.h"
 #include "app/WebBrowser.h"
-#include "dialogs/DialogPrompts.h"
 #include "support/AnswerNextModal.h"
 
 using namespace perivant;
@@ -93,7 +92,7 @@ private slots:
 
     void dialogMessagesAreOwnedByTheDialog() {
         QDialog dialog;
-        DialogPrompts prompts(&dialog);
+        QtUserPrompts prompts(&dialog);
         SeenBox seen;
         RecordAndPress(seen, QMessageBox::Ok);
         prompts.ShowMessage(kMarkupLike);
@@ -115,7 +114,7 @@ private slots:
         }
         QtUserPrompts prompts;
         QDialog dialog;
-        DialogPrompts owned(&dialog);
+        QtUserPrompts owned(&dialog);
         prompts.OpenWebAddress("http://club.test/a|b");
         owned.OpenWebAddress("https://x.test/100%");
         OpenInBrowser("HTTP://x.test/a^b");
