@@ -4,6 +4,7 @@
 #include "text/HexDigit.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 
@@ -66,6 +67,8 @@ struct Transfer {
     bool idleTimedOut = false;
     bool bodyTooLarge = false;
     bool skippedStatus = false;
+    // Whether the response whose headers are arriving names a place to go on to.
+    bool hasLocation = false;
 };
 
 long ResponseCode(const Transfer& transfer) {
@@ -81,21 +84,51 @@ int OnConnected(void* user, char*, char*, int, int) {
     return CURL_PREREQFUNC_OK;
 }
 
+bool IsRedirectStatus(long code) {
+    return code >= 300 && code < 400;
+}
+
 // A final status other than 200 is all the caller gets: the transfer ends with the headers,
 // before any body is read. Redirects are left to be followed.
 bool IsSkippedStatus(long code) {
-    return code >= 200 && code != 200 && !(code >= 300 && code < 400);
+    return code >= 200 && code != 200 && !IsRedirectStatus(code);
+}
+
+// libcurl follows a 3xx reply only when it names a non-blank Location.
+bool IsLocationHeader(const char* data, size_t length) {
+    static const char kName[] = "location:";
+    const size_t nameLength = sizeof kName - 1;
+    if (length <= nameLength) {
+        return false;
+    }
+    for (size_t i = 0; i < nameLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(data[i])) != kName[i]) {
+            return false;
+        }
+    }
+    return std::any_of(data + nameLength, data + length,
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
     const size_t length = size * count;
     transfer->lastActivity = Clock::now();
+    if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
+        transfer->hasLocation = false;
+    } else if (IsLocationHeader(data, length)) {
+        transfer->hasLocation = true;
+    }
     const bool endOfHeaders =
         (length == 2 && data[0] == '\r' && data[1] == '\n') || (length == 1 && data[0] == '\n');
-    if (endOfHeaders && IsSkippedStatus(ResponseCode(*transfer))) {
-        transfer->skippedStatus = true;
-        return 0;
+    if (endOfHeaders) {
+        // A redirect that goes nowhere is a final status like any other: its body, which may
+        // never end, is not read.
+        const long code = ResponseCode(*transfer);
+        if (IsSkippedStatus(code) || (IsRedirectStatus(code) && !transfer->hasLocation)) {
+            transfer->skippedStatus = true;
+            return 0;
+        }
     }
     return length;
 }

@@ -168,16 +168,24 @@ TEST(HttpClientGet, OtherStatusesReturnTheStatusWithoutTouchingBodyOrErrorText) 
         } else if (path == "/broken") {
             connection.Send(Reply("500 Internal Server Error", "oops"));
         } else {
-            // Announces a body it never sends: the status alone must come back at once.
-            connection.Send(
-                "HTTP/1.1 503 Busy\r\nContent-Length: 100000\r\nConnection: close\r\n\r\n");
+            // Announce a body they never send: the status alone must come back at once. A
+            // redirect without a (non-blank) place to go is such a final status too.
+            const std::string status = path == "/stall"     ? "503 Busy\r\n"
+                                       : path == "/choices" ? "300 Multiple Choices\r\n"
+                                                            : "302 Found\r\nLocation:  \r\n";
+            connection.Send("HTTP/1.1 " + status +
+                            "Content-Length: 100000\r\nConnection: close\r\n\r\n");
             connection.Pause(std::chrono::seconds(5));
         }
     });
     HttpClient client;
     client.ReceiveTimeoutSeconds = 3;
-    for (const auto& [path, status] : std::vector<std::pair<std::string, int>>{
-             {"/missing", 404}, {"/broken", 500}, {"/stall", 503}}) {
+    for (const auto& [path, status] :
+         std::vector<std::pair<std::string, int>>{{"/missing", 404},
+                                                  {"/broken", 500},
+                                                  {"/stall", 503},
+                                                  {"/choices", 300},
+                                                  {"/blank-location", 302}}) {
         Fetch fetch = Get(client, server.Port(), path);
         EXPECT_EQ(fetch.result, status) << path;
         EXPECT_EQ(fetch.body, kMarker) << path;
