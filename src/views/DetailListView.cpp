@@ -26,6 +26,9 @@ DetailListView::DetailListView(AppSettings& settings, SizeField width, SizeField
     head->setStretchLastSection(false);
     // A column may be narrower than the style's usual minimum: the icon column is 21 pixels.
     head->setMinimumSectionSize(0);
+    // A column fits its widest cell in every row: Qt would measure only the first thousand,
+    // and a server may list a thousand players or flight plans.
+    head->setResizeContentsPrecision(-1);
 }
 
 void DetailListView::SetColumn(int column, const char* heading, int width,

@@ -82,6 +82,15 @@ private slots:
         // After a fill the game column is sized to its cells too.
         QVERIFY(view.header()->sectionSize(0) >=
                 view.fontMetrics().horizontalAdvance("FS2002 with a long version text"));
+
+        // With as many players as a page may list, the last row still counts.
+        info.Players.assign(1000, Player("Pilot", "Pilot"));
+        info.Players.back().Aircraft = "Douglas DC-3 in the colours of a long-gone airline";
+        view.FillPlayerRows(info);
+        QCOMPARE(view.topLevelItemCount(), 1000);
+        QVERIFY(view.header()->sectionSize(3) >=
+                view.fontMetrics().horizontalAdvance(
+                    "Douglas DC-3 in the colours of a long-gone airline"));
     }
 
     void fsNavigatorsHideOnlyWhenTheSettingSaysSo() {
