@@ -18,6 +18,9 @@ namespace perivant {
 
 namespace {
 
+constexpr int kTemplateWidth = 365;
+constexpr int kTemplateHeight = 102;
+
 constexpr int kStatic = -1;
 
 enum class Kind { Label, Edit, CheckBox, Button, DefaultButton };
@@ -65,7 +68,7 @@ COptionsDlg::~COptionsDlg() = default;
 
 void COptionsDlg::CreateControls() {
     DialogUnits units(font());
-    setFixedSize(units.Size(365, 102));
+    setFixedSize(units.Size(kTemplateWidth, kTemplateHeight));
     QLabel* pendingBuddy = nullptr;  // a label's mnemonic moves to the control after it
     for (const ControlTemplate& t : kControls) {
         QString text = QString::fromLatin1(t.text);
@@ -98,6 +101,7 @@ void COptionsDlg::CreateControls() {
             pendingBuddy = nullptr;
         }
         control->setGeometry(units.Rect(t.x, t.y, t.cx, t.cy));
+        WidenToFitText(*control, units.X(kTemplateWidth - kTemplateMargin));
         if (t.id != kStatic) {
             m_controls[t.id] = control;
         }

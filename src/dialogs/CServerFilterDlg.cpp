@@ -19,6 +19,9 @@ namespace perivant {
 
 namespace {
 
+constexpr int kTemplateWidth = 302;
+constexpr int kTemplateHeight = 199;
+
 enum class Kind { CheckBox, Edit, Label, Button, DefaultButton };
 
 struct ControlTemplate {
@@ -84,7 +87,7 @@ CServerFilterDlg::~CServerFilterDlg() = default;
 
 void CServerFilterDlg::CreateControls() {
     DialogUnits units(font());
-    setFixedSize(units.Size(302, 199));
+    setFixedSize(units.Size(kTemplateWidth, kTemplateHeight));
     for (const ControlTemplate& t : kControls) {
         QString text = QString::fromLatin1(t.text);
         QWidget* control = nullptr;
@@ -112,6 +115,7 @@ void CServerFilterDlg::CreateControls() {
             }
         }
         control->setGeometry(units.Rect(t.x, t.y, t.cx, t.cy));
+        WidenToFitText(*control, units.X(kTemplateWidth - kTemplateMargin));
         m_controls[t.id] = control;
     }
 

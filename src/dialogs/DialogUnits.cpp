@@ -1,7 +1,10 @@
 #include "dialogs/DialogUnits.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QString>
+#include <algorithm>
 #include <cstdlib>
 
 namespace perivant {
@@ -11,6 +14,17 @@ QFont DialogTemplateFont() {
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     return font;
+}
+
+void WidenToFitText(QWidget& control, int rightEdge) {
+    if (qobject_cast<QCheckBox*>(&control) == nullptr &&
+        qobject_cast<QLabel*>(&control) == nullptr) {
+        return;
+    }
+    const int needed = std::min(control.sizeHint().width(), rightEdge - control.x());
+    if (needed > control.width()) {
+        control.resize(needed, control.height());
+    }
 }
 
 DialogUnits::DialogUnits(const QFont& font) {

@@ -4,11 +4,21 @@
 #include <QRect>
 #include <QSize>
 
+class QWidget;
+
 namespace perivant {
 
 // The font the dialog templates name: "MS Sans Serif" 8; where it is missing the platform's
 // sans-serif face of that size stands in.
 QFont DialogTemplateFont();
+
+// A check box or label whose text needs more room than its template gives grows to the right,
+// at most to `rightEdge`: the templates' widths were made for a narrower font than the ones
+// that stand in for it, and a cut-off label is unreadable.
+void WidenToFitText(QWidget& control, int rightEdge);
+
+// The templates keep their controls this many dialog units from the dialog's edges.
+inline constexpr int kTemplateMargin = 7;
 
 // Dialog units of a dialog font, converted to pixels the way the templates were meant to be
 // read: a horizontal unit is a quarter of the font's average character width, a vertical unit

@@ -64,6 +64,7 @@ void COptionsDlgTest::laysOutTemplate133() {
              QStringLiteral("&Automatically refresh server list when program starts"));
     QCOMPARE(TextOf(dlg.GetDlgItem(1037)), QStringLiteral("Hide &FSNavigators in player list"));
     QVERIFY(qobject_cast<QPushButton*>(dlg.GetDlgItem(1))->isDefault());
+    ExpectTextsFit(dlg);
 
     // The labels' mnemonics lead to the edits that follow them.
     int buddies = 0;

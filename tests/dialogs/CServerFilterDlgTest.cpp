@@ -81,6 +81,7 @@ void CServerFilterDlgTest::laysOutTemplate138() {
     QVERIFY(qobject_cast<QPushButton*>(dlg.GetDlgItem(1))->isDefault());
     QVERIFY(!qobject_cast<QPushButton*>(dlg.GetDlgItem(2))->isDefault());
     QVERIFY(dlg.GetDlgItem(1000) == nullptr);
+    ExpectTextsFit(dlg);
 
     // Tab order is template order; the labels take no focus.
     const int order[] = {1011, 1012, 1017, 1015, 1014, 1016, 1013, 1020, 1021,

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -31,6 +32,23 @@ inline void TypeInto(QWidget* widget, const QString& text) {
         } else {
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
+    }
+}
+
+// Every check box and label shows its whole text inside the dialog.
+inline void ExpectTextsFit(QWidget& dialog) {
+    QList<QWidget*> texts;
+    for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+        texts << box;
+    }
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        texts << label;
+    }
+    QVERIFY(!texts.isEmpty());
+    for (QWidget* text : texts) {
+        const QByteArray what = text->property("text").toString().toUtf8();
+        QVERIFY2(text->width() >= text->sizeHint().width(), what.constData());
+        QVERIFY2(text->geometry().right() < dialog.width(), what.constData());
     }
 }
 
