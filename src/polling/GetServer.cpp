@@ -47,10 +47,14 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
     }
     std::string().swap(body);
 
-    if (failed) {
+    // A re-queried server that fails leaves the list.
+    auto dropRequeried = [&] {
         if (query->IsRequery && manager.Servers.Remove(query->ExistingServer.get())) {
             manager.Post(MsgServerDropped, query->ExistingServer);
         }
+    };
+    if (failed) {
+        dropRequeried();
     } else {
         // A re-query starts from the listed record (a host older than version 3 keeps its FS2004
         // GUID) and publishes the new contents in one step, so no reader sees them half-made.
@@ -83,16 +87,26 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
             StatusPage::ReadPlayersAndFlightPlans(document, info);
             const std::string sessionName = info.SessionName;
 
+            // Past what all records may hold together, a server is refused like an unreadable
+            // page.
+            bool kept = false;
             if (query->IsRequery) {
-                query->ExistingServer->Replace(std::move(info));
-                manager.Post(MsgServerUpdated, query->ExistingServer);
-            } else {
-                auto record = std::make_shared<ServerRecord>(std::move(info));
+                kept = query->ExistingServer->Replace(std::move(info));
+                if (kept) {
+                    manager.Post(MsgServerUpdated, query->ExistingServer);
+                }
+            } else if (auto record = ServerRecord::MakeWithin(manager.Budget, std::move(info))) {
+                kept = true;
                 manager.Servers.Append(record);
                 manager.Post(MsgServerAdded, std::move(record));
             }
-            Trace(TraceInfo, "Thread 0x%X received data for %s:%d (%s)\n", query->ThreadId,
-                  address.c_str(), port, sessionName.c_str());
+            if (!kept) {
+                Trace(TraceWarning, "Bad server data from %s:%d\n", address.c_str(), port);
+                dropRequeried();
+            } else {
+                Trace(TraceInfo, "Thread 0x%X received data for %s:%d (%s)\n", query->ThreadId,
+                      address.c_str(), port, sessionName.c_str());
+            }
         }
     }
 

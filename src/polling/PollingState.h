@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "polling/FrameTarget.h"
+#include "polling/RecordBudget.h"
 #include "polling/ServerInfo.h"
 #include "polling/ServerNetwork.h"
 
@@ -18,6 +19,8 @@ struct PollingState {
     int InstalledDirectXVersion = 0;     // set before any worker starts
     std::shared_ptr<FrameTarget> Frame;  // may be empty: no main frame
     std::shared_ptr<ServerNetwork> Network;
+    // Shared with the records, which give their bytes back when they end.
+    std::shared_ptr<RecordBudget> Budget = std::make_shared<RecordBudget>();
 
     // Messages go out only while the manager lives; after the closing flag nothing is sent.
     void Post(FrameMessage message, ServerPtr record) const {

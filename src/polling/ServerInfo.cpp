@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "polling/RecordBudget.h"
+
 namespace perivant {
 
 void ServerInfo::EmptyLists() {
@@ -9,6 +11,28 @@ void ServerInfo::EmptyLists() {
     Players.shrink_to_fit();
     FlightPlans.clear();
     FlightPlans.shrink_to_fit();
+}
+
+size_t ServerInfo::HeldBytes() const {
+    size_t bytes = sizeof(ServerInfo);
+    for (const std::string* text :
+         {&Address, &ServerName, &ServerURL, &SessionName, &PasswordRequiredText, &CurrentPilots,
+          &MaxPilots, &CurrentObservers, &MaxObservers, &SessionComments, &SessionGUID,
+          &SessionGUID2004, &Version, &DirectXVersionRequired}) {
+        bytes += text->size();
+    }
+    for (const PlayerInfo& p : Players) {
+        bytes += sizeof(PlayerInfo) + p.GameVersion.size() + p.Name.size() + p.Type.size() +
+                 p.Aircraft.size() + p.ConnectTime.size() + p.NearAirport.size() +
+                 p.Altitude.size() + p.Heading.size() + p.Speed.size() + p.Hop.size() +
+                 p.DXVersion.size() + p.Status.size();
+    }
+    for (const FlightPlanInfo& f : FlightPlans) {
+        bytes += sizeof(FlightPlanInfo) + f.PlayerName.size() + f.Plan.size() +
+                 f.StatusText.size() + f.TimeFiledText.size() + f.TimeOpenedText.size() +
+                 f.TimeClosedText.size() + f.OpenTimeText.size();
+    }
+    return bytes;
 }
 
 namespace {
@@ -28,22 +52,51 @@ ServerRecord::ServerRecord(ServerInfo info)
       m_port(info.Port),
       m_info(std::make_shared<const ServerInfo>(Trimmed(std::move(info)))) {}
 
+ServerRecord::~ServerRecord() {
+    if (m_budget) {
+        m_budget->Refund(m_charged);
+    }
+}
+
+std::shared_ptr<ServerRecord> ServerRecord::MakeWithin(const std::shared_ptr<RecordBudget>& budget,
+                                                       ServerInfo info) {
+    const size_t bytes = info.HeldBytes();
+    if (!budget->TryCharge(bytes)) {
+        return nullptr;
+    }
+    auto record = std::make_shared<ServerRecord>(std::move(info));
+    record->m_budget = budget;
+    record->m_charged = bytes;
+    return record;
+}
+
 std::shared_ptr<const ServerInfo> ServerRecord::Info() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_info;
 }
 
-void ServerRecord::Replace(ServerInfo info) {
+bool ServerRecord::Replace(ServerInfo info) {
     info.Address = m_address;
     info.Port = m_port;
+    const size_t bytes = m_budget ? info.HeldBytes() : 0;
+    if (m_budget && !m_budget->TryCharge(bytes)) {
+        return false;
+    }
     auto fresh = std::make_shared<const ServerInfo>(Trimmed(std::move(info)));
     std::shared_ptr<const ServerInfo> old;
+    size_t refund = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         old = std::move(m_info);
         m_info = std::move(fresh);
+        refund = m_charged;
+        m_charged = bytes;
+    }
+    if (m_budget) {
+        m_budget->Refund(refund);
     }
     // The old snapshot dies here, outside the lock, unless a reader still holds it.
+    return true;
 }
 
 void ServerTable::Append(ServerPtr record) {

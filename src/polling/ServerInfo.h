@@ -69,7 +69,11 @@ struct ServerInfo {
 
     // Releases every player and flight plan before a re-query refills them.
     void EmptyLists();
+    // About how many bytes the contents take: texts and list entries.
+    size_t HeldBytes() const;
 };
+
+class RecordBudget;
 
 // A published server: its identity (rows and messages find it by this object, never by content)
 // and its current contents. A re-query replaces the contents in one step; readers take a
@@ -77,6 +81,11 @@ struct ServerInfo {
 class ServerRecord {
 public:
     explicit ServerRecord(ServerInfo info);
+    ~ServerRecord();
+    // A record whose contents count against the budget until it ends; none when they do not
+    // fit beside what the budget holds.
+    static std::shared_ptr<ServerRecord> MakeWithin(const std::shared_ptr<RecordBudget>& budget,
+                                                    ServerInfo info);
 
     ServerRecord(const ServerRecord&) = delete;
     ServerRecord& operator=(const ServerRecord&) = delete;
@@ -87,7 +96,9 @@ public:
 
     std::shared_ptr<const ServerInfo> Info() const;
     // Replaces the contents; Address and Port of the new contents are forced to the record's.
-    void Replace(ServerInfo info);
+    // False, with nothing changed, when the record counts against a budget that the new
+    // contents do not fit.
+    bool Replace(ServerInfo info);
 
     // Set when the table let go of the record: a late message about it must change nothing.
     bool IsReleased() const { return m_released.load(std::memory_order_acquire); }
@@ -98,6 +109,8 @@ private:
     const int m_port;
     mutable std::mutex m_mutex;
     std::shared_ptr<const ServerInfo> m_info;
+    std::shared_ptr<RecordBudget> m_budget;  // set before the record is shared
+    size_t m_charged = 0;                    // guarded by m_mutex
     std::atomic<bool> m_released{false};
 };
 

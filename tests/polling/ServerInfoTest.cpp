@@ -1,5 +1,7 @@
 #include "polling/ServerInfo.h"
 
+#include "polling/RecordBudget.h"
+
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -106,6 +108,52 @@ TEST(ServerRecord, PublishedListsKeepNoSpareRoomAndKeepTheirEntries) {
     record->Replace(info);  // a re-query publishes the same way
     EXPECT_EQ(record->Info()->Players.capacity(), 20u);
     EXPECT_EQ(record->Info()->Players[0].Name, "Pilot0");
+}
+
+TEST(ServerRecord, RecordsHoldTheirBytesOfTheBudgetUntilTheyEnd) {
+    ServerInfo big;
+    big.Address = "127.0.0.9";
+    big.SessionComments.assign(10000, 'c');
+    big.Players.resize(3);
+    big.Players[2].Aircraft.assign(2000, 'a');
+    const size_t bytes = big.HeldBytes();
+    EXPECT_GE(bytes, 12000u);
+    EXPECT_LT(bytes, 12000u + 4096u);
+
+    // Room for two such records and a bit.
+    auto budget = std::make_shared<RecordBudget>(bytes * 2 + bytes / 2);
+    ServerPtr first = ServerRecord::MakeWithin(budget, big);
+    ServerPtr second = ServerRecord::MakeWithin(budget, big);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(budget->Held(), 2 * bytes);
+    EXPECT_EQ(ServerRecord::MakeWithin(budget, big), nullptr);
+    EXPECT_EQ(budget->Held(), 2 * bytes) << "a refused record charges nothing";
+
+    // A re-query that would not fit changes nothing; a smaller one gives bytes back.
+    ServerInfo bigger = big;
+    bigger.SessionComments.append(bytes, 'x');
+    EXPECT_FALSE(first->Replace(bigger));
+    EXPECT_EQ(first->Info()->SessionComments.size(), 10000u);
+    ServerInfo small;
+    small.Address = "127.0.0.9";
+    small.ServerName = "small";
+    EXPECT_TRUE(first->Replace(small));
+    EXPECT_EQ(first->Info()->ServerName, "small");
+    EXPECT_EQ(budget->Held(), bytes + small.HeldBytes());
+    ServerPtr third = ServerRecord::MakeWithin(budget, big);
+    EXPECT_NE(third, nullptr);
+
+    // Released records give everything back, even while a reader still holds a snapshot.
+    std::shared_ptr<const ServerInfo> snapshot = third->Info();
+    first.reset();
+    second.reset();
+    third.reset();
+    EXPECT_EQ(budget->Held(), 0u);
+    EXPECT_EQ(snapshot->SessionComments.size(), 10000u);
+
+    EXPECT_FALSE(budget->TryCharge(SIZE_MAX)) << "no wrap-around past the limit";
+    EXPECT_TRUE(budget->TryCharge(bytes * 2 + bytes / 2));
+    EXPECT_FALSE(budget->TryCharge(1));
 }
 
 TEST(ServerRecord, ConcurrentReplaceAndReadSeeWholeRecordsOnly) {

@@ -297,6 +297,44 @@ TEST_F(ServerManagerTest, RequeryRewritesInPlaceOrDropsTheRow) {
     EXPECT_EQ(droppedSent, 1);
 }
 
+TEST_F(ServerManagerTest, ServersPastTheRecordBudgetAreRefused) {
+    // One host listed five times, each copy of its page holding a long comment.
+    std::string page = Page("Big");
+    page.insert(page.find("<Players>"),
+                "<SessionComments>" + std::string(20000, 'c') + "</SessionComments>");
+    network->Set(Address(0), 23456, "/xml", {200, page, ""});
+    auto manager = MakeManager();
+    auto budget = std::make_shared<RecordBudget>(50000);
+    manager->State()->Budget = budget;
+    for (int i = 0; i < 5; ++i) {
+        manager->QueueServerQuery(Address(0), 23456, kGuid, kNullGuid, nullptr);
+    }
+    ASSERT_TRUE(WorkersGone(*manager));
+
+    EXPECT_EQ(manager->Servers().Count(), 2u);
+    EXPECT_EQ(frame->Count(MsgServerAdded), 2);
+    EXPECT_EQ(trace.CountStartingWith("Bad server data from 127.0.0.2:23456"), 3);
+    EXPECT_EQ(trace.CountStartingWith("Thread 0x"), 5 + 2);
+    EXPECT_GT(budget->Held(), 40000u);
+
+    // A re-query that grows past the budget drops its row like a failed one.
+    ServerPtr kept = manager->Servers().Snapshot()[0];
+    page.insert(page.find("<Players>"), std::string(20000, 'd'));
+    network->Set(Address(0), 23456, "/xml", {200, page, ""});
+    frame->Clear();
+    manager->QueueServerQuery(kept->Address(), kept->Port(), kGuid, kNullGuid, kept);
+    ASSERT_TRUE(WorkersGone(*manager));
+    EXPECT_FALSE(manager->Servers().Contains(kept.get()));
+    EXPECT_EQ(frame->Count(MsgServerDropped), 1);
+    EXPECT_EQ(kept->Info()->SessionComments.size(), 20000u);
+
+    // Released records give their bytes back for the next refresh.
+    kept.reset();
+    manager->ReleaseAllServers();
+    frame->Clear();
+    EXPECT_EQ(budget->Held(), 0u);
+}
+
 TEST_F(ServerManagerTest, DestroyingMidRefreshStartsNothingAndSendsNothingMore) {
     settings.MaxThreads = 2;
     ServeHealthy(6);
