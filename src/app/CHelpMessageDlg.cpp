@@ -4,8 +4,10 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "app/QtText.h"
+#include "dialogs/DialogUnits.h"
 
 namespace perivant {
 
@@ -65,11 +67,30 @@ void CHelpMessageDlg::LayOut() {
     // The text area clips what does not fit: 15 lines of the dialog font.
     m_message->setGeometry(MapDialogRect(7, 7, 280, 122));
     m_dontShow->setGeometry(MapDialogRect(7, 139, 113, 10));
+    WidenToFitText(*m_dontShow, MapDialogRect(0, 0, kWidthDu - kTemplateMargin, 0).width());
     m_ok->setGeometry(MapDialogRect(123, 155, 50, 14));
+}
+
+void CHelpMessageDlg::FitMessage() {
+    LayOut();
+    // The messages were written to fit 15 lines of the template's font. Where the font that
+    // stands in for it wraps them into more lines, the area grows (up to twice its height)
+    // rather than cut off their last lines, and the controls below move down with it.
+    const QRect area = m_message->geometry();
+    const int needed = std::min(m_message->heightForWidth(area.width()), 2 * area.height());
+    const int extra = needed - area.height();
+    if (extra <= 0) {
+        return;
+    }
+    m_message->resize(area.width(), needed);
+    m_dontShow->move(m_dontShow->x(), m_dontShow->y() + extra);
+    m_ok->move(m_ok->x(), m_ok->y() + extra);
+    setFixedSize(width(), height() + extra);
 }
 
 void CHelpMessageDlg::InitDialog() {
     m_message->setText(ToQString(m_strMessage));
+    FitMessage();
     m_dontShow->setChecked(m_bDontShowAgain);
     m_dontShow->setEnabled(m_bAllowDontShow);
 }

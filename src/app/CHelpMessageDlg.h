@@ -47,6 +47,7 @@ protected:
 private:
     void InitDialog();
     void LayOut();
+    void FitMessage();
 
     QLabel* m_message = nullptr;
     QCheckBox* m_dontShow = nullptr;

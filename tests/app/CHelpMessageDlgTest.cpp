@@ -9,7 +9,9 @@
 #include <QtTest>
 
 #include "app/QtHelpMessageRunner.h"
+#include "dialogs/DirectXExplanation.h"
 #include "support/AnswerNextModal.h"
+#include "views/ClipboardHelpText.h"
 
 namespace perivant {
 namespace {
@@ -45,7 +47,14 @@ private slots:
 
         QCOMPARE(dialog.size(), dialog.MapDialogRect(0, 0, 294, 175).size());
         QCOMPARE(dialog.MessageLabel()->geometry(), dialog.MapDialogRect(7, 7, 280, 122));
-        QCOMPARE(dialog.DontShowCheckBox()->geometry(), dialog.MapDialogRect(7, 139, 113, 10));
+        // The box is placed by the template and grows to the right when its text needs more.
+        const QRect box = dialog.MapDialogRect(7, 139, 113, 10);
+        const QRect placed = dialog.DontShowCheckBox()->geometry();
+        QCOMPARE(placed.topLeft(), box.topLeft());
+        QCOMPARE(placed.height(), box.height());
+        QVERIFY(placed.width() >= box.width());
+        QVERIFY(placed.width() >= dialog.DontShowCheckBox()->sizeHint().width());
+        QVERIFY(placed.right() < dialog.width());
         QCOMPARE(dialog.OkButton()->geometry(), dialog.MapDialogRect(123, 155, 50, 14));
 
         // Dialog units: 4 across and 8 down make one average character of the dialog font.
@@ -59,16 +68,54 @@ private slots:
         QVERIFY(dialog.OkButton()->geometry().bottom() < dialog.height());
     }
 
-    void textAreaHoldsFifteenLinesAsPlainText() {
-        CHelpMessageDlg dialog;
-        QLabel* label = dialog.MessageLabel();
+    void textAreaHoldsFifteenLinesAndGrowsForWiderWrapping() {
+        struct Shown {
+            int labelHeight = 0;
+            int needed = 0;
+            int okTop = 0;
+            int dialogHeight = 0;
+        };
+        auto show = [](const std::string& message) {
+            CHelpMessageDlg dialog;
+            dialog.m_strMessage = message;
+            Shown shown;
+            AnswerNextDialog([&shown](CHelpMessageDlg* open) {
+                QLabel* label = open->MessageLabel();
+                shown = {label->height(), label->heightForWidth(label->width()),
+                         open->OkButton()->y(), open->height()};
+                QVERIFY(open->DontShowCheckBox()->y() > label->geometry().bottom());
+                QVERIFY(open->OkButton()->geometry().bottom() < open->height());
+                open->accept();
+            });
+            dialog.DoModal();
+            return shown;
+        };
+        CHelpMessageDlg blank;
+        QLabel* label = blank.MessageLabel();
         QVERIFY(label->wordWrap());
         QCOMPARE(label->textFormat(), Qt::PlainText);
+        const int area = blank.MapDialogRect(7, 7, 280, 122).height();
+        const int lineHeight = QFontMetrics(label->font()).lineSpacing();
 
-        label->setText(Lines(15));
-        QVERIFY(label->heightForWidth(label->width()) <= label->height());
-        label->setText(Lines(17));
-        QVERIFY(label->heightForWidth(label->width()) > label->height());
+        // Fifteen lines fit the template's area; the dialog keeps its size.
+        const Shown fifteen = show(Lines(15).toStdString());
+        QCOMPARE(fifteen.labelHeight, area);
+        QVERIFY(fifteen.needed <= area);
+        QCOMPARE(fifteen.dialogHeight, blank.height());
+
+        // The program's own messages show every line in this font, however it wraps them.
+        for (const std::string& message :
+             {ClipboardHelpText("127.0.0.2:23456"), FilterDirectXExplanation(8)}) {
+            const Shown whole = show(message);
+            QVERIFY2(whole.needed <= whole.labelHeight, message.c_str());
+            QCOMPARE(whole.dialogHeight - blank.height(), whole.labelHeight - area);
+            QCOMPARE(whole.okTop - blank.OkButton()->y(), whole.labelHeight - area);
+        }
+
+        // A message of more than twice fifteen lines is cut at twice the area.
+        const Shown forty = show(Lines(40).toStdString());
+        QCOMPARE(forty.labelHeight, 2 * area);
+        QVERIFY(forty.needed > forty.labelHeight + lineHeight);
 
         // A long line wraps at word boundaries instead of running off to the right.
         label->setText(QString(40, QLatin1Char('w')).append(QStringLiteral(" word")).repeated(8));
