@@ -151,6 +151,13 @@ void CMainFrame::CreateBars() {
     // The message pane, then the three key indicators.
     m_statusMessage = new QLabel(QStringLiteral(" "), this);
     statusBar()->addWidget(m_statusMessage, 1);
+    // When a menu or toolbar prompt goes, the idle message takes its place until the status
+    // text next changes.
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            m_statusMessage->setText(QStringLiteral(" "));
+        }
+    });
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(QString::fromLatin1(indicator), this);
         label->setEnabled(false);
@@ -170,6 +177,12 @@ void CMainFrame::CreatePanes() {
     m_flightPlans = new CFlightPlanView(m_settings, m_wndSplitter);
     for (QSplitter* splitter : {m_wndSplitter, m_wndTopSplitter}) {
         splitter->setChildrenCollapsible(true);
+    }
+    // The panes set no minimum of their own: the window may be as small as the user left it,
+    // and the panes then show what fits.
+    for (QWidget* pane :
+         std::initializer_list<QWidget*>{m_serverList, m_serverInfo, m_players, m_flightPlans}) {
+        pane->setMinimumSize(1, 1);
     }
     setCentralWidget(m_wndSplitter);
 
@@ -535,7 +548,8 @@ void CMainFrame::OnStartupComplete() {
 
 void CMainFrame::RecordWindowState() {
     if (m_settings.WindowReady) {
-        m_settings.WindowMaximized = isMaximized();
+        // Minimized from maximized, Qt keeps both flags; the window's state is minimized.
+        m_settings.WindowMaximized = isMaximized() && !isMinimized();
         m_settings.WindowMinimized = isMinimized();
     }
     if (!isMaximized() && !isMinimized()) {

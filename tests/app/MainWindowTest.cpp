@@ -1,12 +1,15 @@
 // The real main window on the offscreen platform against corvane-lab: start-up, refresh,
 // selection, filter, options, re-queries, the busy rules and closing.
 
+#include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -287,6 +290,17 @@ private slots:
         reset->trigger();
         QCOMPARE(text, QStringLiteral("All internal help messages will now be displayed again"));
         QVERIFY(owner == m_frame.get());
+    }
+
+    void menuPromptGivesWayToTheIdleMessage() {
+        QVERIFY(m_frame->StatusText() != QStringLiteral(" "));
+        m_frame->Action(32771)->showStatusText(m_frame.get());
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QStringLiteral("Refresh the server list"));
+        // A closing menu clears its prompt this way.
+        QStatusTipEvent cleared{QString()};
+        QApplication::sendEvent(m_frame.get(), &cleared);
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
+        QCOMPARE(m_frame->StatusText(), QStringLiteral(" "));
     }
 
     void closingSavesTheSettings() {

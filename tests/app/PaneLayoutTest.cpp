@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "app/AppSettings.h"
@@ -53,7 +54,7 @@ private:
     // Starts the main window from the stored settings, completes start-up and closes it by
     // killing, as it were: what start-up completion saved stays in the store. Returns the
     // settings record as start-up left it.
-    AppSettings StartOnce() {
+    AppSettings StartOnce(const std::function<void(CMainFrame&)>& whileOpen = {}) {
         QtProfileStore store;
         AppSettings settings;
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -67,6 +68,9 @@ private:
         frame->show();
         if (!QTest::qWaitFor([&] { return settings.WindowReady; }, 10000)) {
             qWarning("start-up never completed");
+        }
+        if (whileOpen) {
+            whileOpen(*frame);
         }
         return settings;
     }
@@ -109,6 +113,30 @@ private slots:
         // The last row takes what is left of the window, as it did when the sizes were saved.
         QVERIFY(started.FlightPlanViewHeight >= 20);
         QCOMPARE(SavedPanes(StartOnce()), SavedPanes(started));
+    }
+
+    // A small saved window comes back at its size, however little room its panes then have;
+    // the window's state is recorded as the user leaves it.
+    void smallWindowAndItsStateAreKept() {
+        {
+            QtProfileStore store;
+            AppSettings settings;
+            LoadSettings(settings, store, 1280, 1024);
+            settings.WindowPosition = {100, 100, 250, 250};
+            SaveSettings(settings, store);
+        }
+        const AppSettings started = StartOnce();
+        const WindowRect r = started.WindowPosition;
+        QCOMPARE(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top),
+                 QRect(100, 100, 150, 150));
+
+        // Minimized from maximized, the window is minimized and no longer maximized.
+        const AppSettings minimized = StartOnce([](CMainFrame& frame) {
+            frame.setWindowState(Qt::WindowMaximized);
+            frame.setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+        });
+        QVERIFY(!minimized.WindowMaximized);
+        QVERIFY(minimized.WindowMinimized);
     }
 };
 
