@@ -1,16 +1,13 @@
 #include "polling/DecodeFieldText.h"
 
+#include <algorithm>
+
 #include "text/IntegerValue.h"
 #include "text/MarkupDocument.h"
 
 namespace perivant {
 
 namespace {
-
-// Every pass of the numeric decoding rescans the text; a hostile page full of distinct
-// references would otherwise cost length x references. Past this much scanning the remaining
-// references stay as written.
-constexpr size_t kNumericScanBudget = 64u * 1024 * 1024;
 
 void ReplaceAll(std::string& text, const std::string& what, const std::string& with, size_t from) {
     std::string out;
@@ -33,9 +30,13 @@ void ReplaceAll(std::string& text, const std::string& what, const std::string& w
 }  // namespace
 
 std::string DecodeNumericReferences(std::string text) {
-    size_t scanned = 0;
+    size_t scanBudget = kReferenceScanBudget;
+    return DecodeNumericReferences(std::move(text), scanBudget);
+}
+
+std::string DecodeNumericReferences(std::string text, size_t& scanBudget) {
     size_t from = 0;
-    while (scanned < kNumericScanBudget) {
+    while (scanBudget > 0) {
         size_t amp = text.find("&#", from);
         if (amp == std::string::npos) {
             break;
@@ -48,7 +49,7 @@ std::string DecodeNumericReferences(std::string text) {
             static_cast<unsigned>(IntegerValue(std::string_view(reference).substr(2, 3)));
         const std::string replacement =
             (code % 256) == 0 ? std::string() : std::string(1, static_cast<char>(code % 256));
-        scanned += text.size();
+        scanBudget -= std::min(scanBudget, text.size());
         ReplaceAll(text, reference, replacement, amp);
         // Nothing before amp changed; a new "&#" can begin at amp - 1 at the earliest.
         from = amp == 0 ? 0 : amp - 1;
@@ -72,12 +73,17 @@ std::string DecodeNamedReferences(std::string text) {
 }
 
 std::string DecodeFieldText(MarkupDocument& document, const char* name) {
+    size_t scanBudget = kReferenceScanBudget;
+    return DecodeFieldText(document, name, scanBudget);
+}
+
+std::string DecodeFieldText(MarkupDocument& document, const char* name, size_t& scanBudget) {
     if (!document.FindNextChild(name)) {
         return std::string();
     }
     std::string text = document.ChildText();
     if (text.find('&') != std::string::npos) {
-        text = DecodeNamedReferences(DecodeNumericReferences(std::move(text)));
+        text = DecodeNamedReferences(DecodeNumericReferences(std::move(text), scanBudget));
     }
     document.RewindChildren();
     return text;

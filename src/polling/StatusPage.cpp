@@ -19,30 +19,33 @@ bool StatusPage::Open(MarkupDocument& document, const std::string& body) {
 void StatusPage::ReadServerFields(MarkupDocument& document, ServerInfo& info,
                                   int installedDirectXVersion, const std::string& expectedGUID2002,
                                   const std::string& expectedGUID2004) {
-    info.ServerName = TrimBlanks(DecodeFieldText(document, "ServerName"));
-    info.ServerURL = DecodeFieldText(document, "ServerURL");
-    info.Version = DecodeFieldText(document, "Version");
-    info.DirectXVersionRequired = DecodeFieldText(document, "DirectXVersionRequired");
+    // All fields of the page share one scanning budget for their references.
+    size_t scanBudget = kReferenceScanBudget;
+    auto field = [&](const char* name) { return DecodeFieldText(document, name, scanBudget); };
+    info.ServerName = TrimBlanks(field("ServerName"));
+    info.ServerURL = field("ServerURL");
+    info.Version = field("Version");
+    info.DirectXVersionRequired = field("DirectXVersionRequired");
     info.DirectXTooOld = installedDirectXVersion < IntegerValue(info.DirectXVersionRequired);
-    info.SessionName = TrimBlanks(DecodeFieldText(document, "SessionName"));
-    info.PasswordRequiredText = DecodeFieldText(document, "PasswordRequired");
+    info.SessionName = TrimBlanks(field("SessionName"));
+    info.PasswordRequiredText = field("PasswordRequired");
     info.PasswordRequired = EqualsNoCase(info.PasswordRequiredText, "Required");
-    info.CurrentPilots = DecodeFieldText(document, "CurrentPilots");
-    info.MaxPilots = DecodeFieldText(document, "MaxPilots");
+    info.CurrentPilots = field("CurrentPilots");
+    info.MaxPilots = field("MaxPilots");
     info.MaxPilotsUnlimited = EqualsNoCase(info.MaxPilots, "unlimited");
-    info.CurrentObservers = DecodeFieldText(document, "CurrentObservers");
-    info.MaxObservers = DecodeFieldText(document, "MaxObservers");
+    info.CurrentObservers = field("CurrentObservers");
+    info.MaxObservers = field("MaxObservers");
     info.MaxObserversUnlimited = EqualsNoCase(info.MaxObservers, "unlimited");
-    info.SessionComments = DecodeFieldText(document, "SessionComments");
+    info.SessionComments = field("SessionComments");
 
     info.HostsFS2002 = HostsSession(expectedGUID2002);
     info.HostsFS2004 = HostsSession(expectedGUID2004);
 
     if (IntegerValue(info.Version) >= 3) {
-        info.SessionGUID = DecodeFieldText(document, "SessionGUID2002");
-        info.SessionGUID2004 = DecodeFieldText(document, "SessionGUID2004");
+        info.SessionGUID = field("SessionGUID2002");
+        info.SessionGUID2004 = field("SessionGUID2004");
     } else {
-        info.SessionGUID = DecodeFieldText(document, "SessionGUID");
+        info.SessionGUID = field("SessionGUID");
     }
 }
 
@@ -55,22 +58,25 @@ bool StatusPage::ReportsWrongSession(const ServerInfo& info, const std::string& 
 }
 
 void StatusPage::ReadPlayersAndFlightPlans(MarkupDocument& document, ServerInfo& info) {
+    // However many players and plans a page spreads its references over, they share one budget.
+    size_t scanBudget = kReferenceScanBudget;
+    auto field = [&](const char* name) { return DecodeFieldText(document, name, scanBudget); };
     if (document.FindNextChild("Players") && document.EnterChild()) {
         while (info.Players.size() < kMaxListEntries && document.FindNextChild("Player")) {
             document.EnterChild();
             PlayerInfo& player = info.Players.emplace_back();
-            player.Name = DecodeFieldText(document, "Name");
-            player.GameVersion = DecodeFieldText(document, "GameVersion");
-            player.Type = DecodeFieldText(document, "Type");
-            player.Aircraft = DecodeFieldText(document, "Aircraft");
-            player.ConnectTime = DecodeFieldText(document, "ConnectTime");
-            player.NearAirport = DecodeFieldText(document, "NearAirport");
-            player.Altitude = DecodeFieldText(document, "Altitude");
-            player.Heading = DecodeFieldText(document, "Heading");
-            player.Speed = DecodeFieldText(document, "Speed");
-            player.Hop = DecodeFieldText(document, "Hop");
-            player.DXVersion = DecodeFieldText(document, "DXVersion");
-            player.Status = DecodeFieldText(document, "Status");
+            player.Name = field("Name");
+            player.GameVersion = field("GameVersion");
+            player.Type = field("Type");
+            player.Aircraft = field("Aircraft");
+            player.ConnectTime = field("ConnectTime");
+            player.NearAirport = field("NearAirport");
+            player.Altitude = field("Altitude");
+            player.Heading = field("Heading");
+            player.Speed = field("Speed");
+            player.Hop = field("Hop");
+            player.DXVersion = field("DXVersion");
+            player.Status = field("Status");
             document.LeaveElement();
         }
         document.LeaveElement();
@@ -79,13 +85,13 @@ void StatusPage::ReadPlayersAndFlightPlans(MarkupDocument& document, ServerInfo&
         while (info.FlightPlans.size() < kMaxListEntries && document.FindNextChild("FlightPlan")) {
             document.EnterChild();
             FlightPlanInfo& plan = info.FlightPlans.emplace_back();
-            plan.PlayerName = DecodeFieldText(document, "PlayerName");
-            plan.Plan = DecodeFieldText(document, "Plan");
-            plan.StatusText = DecodeFieldText(document, "StatusText");
-            plan.TimeFiledText = DecodeFieldText(document, "TimeFiledText");
-            plan.TimeOpenedText = DecodeFieldText(document, "TimeOpenedText");
-            plan.TimeClosedText = DecodeFieldText(document, "TimeClosedText");
-            plan.OpenTimeText = DecodeFieldText(document, "OpenTimeText");
+            plan.PlayerName = field("PlayerName");
+            plan.Plan = field("Plan");
+            plan.StatusText = field("StatusText");
+            plan.TimeFiledText = field("TimeFiledText");
+            plan.TimeOpenedText = field("TimeOpenedText");
+            plan.TimeClosedText = field("TimeClosedText");
+            plan.OpenTimeText = field("OpenTimeText");
             document.LeaveElement();
         }
         document.LeaveElement();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "text/MarkupDocument.h"
 
 using namespace perivant;
@@ -178,4 +180,24 @@ TEST(StatusPage, HostilePagesCostNoMoreThanRealOnes) {
               "P" + std::to_string(StatusPage::kMaxListEntries - 1));
     ASSERT_EQ(crowded.info.FlightPlans.size(), StatusPage::kMaxListEntries);
     EXPECT_EQ(crowded.info.FlightPlans.front().PlayerName, "P0");
+
+    // Names of 100 KB, each with 100 distinct references (escaped once more for the markup):
+    // decoding one rescans it 100 times.
+    // The players share one scanning budget, so a page cannot multiply it by its fields: the
+    // first names are decoded, the last ones keep their references.
+    std::string name;
+    for (int r = 1; r <= 100; ++r) {
+        char reference[12];
+        std::snprintf(reference, sizeof reference, "&amp;#%03d;", 100 + r);
+        name += std::string(1000, 'x') + reference;
+    }
+    players.clear();
+    for (int i = 0; i < 12; ++i) {
+        players += Player(name);
+    }
+    Parsed spread = Parse("<Corvane><Players>" + players + "</Players></Corvane>", "", "");
+    ASSERT_EQ(spread.info.Players.size(), 12u);
+    EXPECT_EQ(spread.info.Players.front().Name.find("&#"), std::string::npos);
+    EXPECT_EQ(spread.info.Players.front().Name.size(), 100u * 1001u);
+    EXPECT_NE(spread.info.Players.back().Name.find("&#"), std::string::npos);
 }
