@@ -1,4 +1,5 @@
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QtTest>
 
 #include "app/AppSettings.h"
@@ -91,6 +92,25 @@ private slots:
         QVERIFY(view.header()->sectionSize(3) >=
                 view.fontMetrics().horizontalAdvance(
                     "Douglas DC-3 in the colours of a long-gone airline"));
+    }
+
+    // Whether a fill brings the vertical scroll bar or takes it away, the columns end at the
+    // right edge: no gap, and no horizontal scroll bar for a few pixels.
+    void lastColumnMeetsTheRightEdge() {
+        AppSettings settings;
+        CPlayerView view(settings);
+        view.resize(1100, 240);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        ServerInfo info;
+        for (int players : {1, 4, 8, 9, 10, 11, 12, 14, 30, 9, 3, 0, 10}) {
+            info.Players.assign(players, Player("Pilot", "Pilot"));
+            view.FillPlayerRows(info);
+            QTest::qWait(20);
+            const QByteArray what = QByteArray::number(players) + " players";
+            QVERIFY2(view.horizontalScrollBar()->maximum() == 0, what.constData());
+            QVERIFY2(view.header()->length() == view.viewport()->width(), what.constData());
+        }
     }
 
     void fsNavigatorsHideOnlyWhenTheSettingSaysSo() {
