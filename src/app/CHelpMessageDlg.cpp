@@ -29,6 +29,8 @@ CHelpMessageDlg::CHelpMessageDlg(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setWindowTitle(QStringLiteral("Perivant"));
     setModal(true);
+    // The template's font, as the other dialogs have theirs; the layout is in its units.
+    setFont(DialogTemplateFont());
 
     m_message = new QLabel(this);
     // Messages carry line feeds and may quote server texts: never read them as markup.

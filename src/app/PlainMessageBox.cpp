@@ -1,5 +1,11 @@
 #include "app/PlainMessageBox.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <algorithm>
+
 #include "app/QtText.h"
 
 namespace perivant {
@@ -8,6 +14,31 @@ PlainMessageBox::PlainMessageBox(const std::string& text, StandardButtons button
     : QMessageBox(QMessageBox::NoIcon, QStringLiteral("Perivant"), QString(), buttons, owner) {
     setTextFormat(Qt::PlainText);
     setText(ToQString(text));
+    KeepLinesWhole();
+}
+
+void PlainMessageBox::KeepLinesWhole() {
+    // The program's longer texts break their own lines. QMessageBox wraps any text wider than
+    // 500 pixels at that width, which in this font breaks those lines again and leaves single
+    // words on lines of their own. The box grows to the widest line instead, as far as Qt's own
+    // limit for a message box (beyond it, Qt wraps as before).
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr) {
+        return;
+    }
+    const QFontMetrics metrics(label->font());
+    int widest = 0;
+    for (const QString& line : label->text().split(QLatin1Char('\n'))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenWidth = screen != nullptr ? screen->availableGeometry().width() : 1024;
+    const int hardLimit = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
+    // A few pixels for the last glyph's overhang, as the label measures with a margin.
+    const int wanted = widest + 2 * label->margin() + 4;
+    if (wanted <= hardLimit) {
+        label->setMinimumWidth(wanted);
+    }
 }
 
 void PlainMessageBox::Show(const std::string& text, QWidget* owner) {

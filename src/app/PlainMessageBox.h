@@ -16,6 +16,9 @@ public:
     static void Show(const std::string& text, QWidget* owner = nullptr);
     // Asks text with Yes and No buttons; true for Yes.
     static bool Ask(const std::string& text, QWidget* owner = nullptr);
+
+private:
+    void KeepLinesWhole();
 };
 
 }  // namespace perivant

@@ -10,8 +10,10 @@
 
 #include "app/QtHelpMessageRunner.h"
 #include "dialogs/DirectXExplanation.h"
+#include "polling/ServerInfo.h"
 #include "support/AnswerNextModal.h"
 #include "views/ClipboardHelpText.h"
+#include "views/ServerRows.h"
 
 namespace perivant {
 namespace {
@@ -74,6 +76,7 @@ private slots:
             int needed = 0;
             int okTop = 0;
             int dialogHeight = 0;
+            int unwrapped = 0;  // the height of the message's own lines, none wrapped
         };
         auto show = [](const std::string& message) {
             CHelpMessageDlg dialog;
@@ -82,7 +85,10 @@ private slots:
             AnswerNextDialog([&shown](CHelpMessageDlg* open) {
                 QLabel* label = open->MessageLabel();
                 shown = {label->height(), label->heightForWidth(label->width()),
-                         open->OkButton()->y(), open->height()};
+                         open->OkButton()->y(), open->height(),
+                         QFontMetrics(label->font())
+                             .boundingRect(QRect(0, 0, 100000, 100000), 0, label->text())
+                             .height()};
                 QVERIFY(open->DontShowCheckBox()->y() > label->geometry().bottom());
                 QVERIFY(open->OkButton()->geometry().bottom() < open->height());
                 open->accept();
@@ -111,6 +117,15 @@ private slots:
             QCOMPARE(whole.dialogHeight - blank.height(), whole.labelHeight - area);
             QCOMPARE(whole.okTop - blank.OkButton()->y(), whole.labelHeight - area);
         }
+        // The DirectX messages break their own lines, and none is broken again.
+        ServerInfo server;
+        server.DirectXVersionRequired = "9";
+        for (const std::string& message :
+             {DirectXMessageText(server, 8, -1, ""), FilterDirectXExplanation(8)}) {
+            const Shown whole = show(message);
+            QVERIFY2(whole.needed <= whole.unwrapped, message.c_str());
+        }
+        QCOMPARE(blank.font().pointSize(), 8);
 
         // A message of more than twice fifteen lines is cut at twice the area.
         const Shown forty = show(Lines(40).toStdString());

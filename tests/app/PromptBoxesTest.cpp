@@ -3,14 +3,17 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 #include <functional>
 
 #include "app/QtUserPrompts.h"
 #include "app/WebBrowser.h"
+#include "dialogs/DirectXExplanation.h"
 #include "support/AnswerNextModal.h"
 
 using namespace perivant;
@@ -88,6 +91,41 @@ private slots:
         RecordAndPress(seen, QMessageBox::No);
         QVERIFY(!prompts.AskYesNo("Open the download page?"));
         QCOMPARE(seen.text, QStringLiteral("Open the download page?"));
+    }
+
+    // Texts that break their own lines keep them: no line is broken again, however long
+    // within reason; a paragraph wider than any box still wraps inside the screen.
+    void ownLineBreaksAreKept() {
+        struct Seen {
+            int wrappedHeight = 0;
+            int unwrappedHeight = 0;
+            int boxWidth = 0;
+        };
+        auto show = [](const std::string& text) {
+            Seen seen;
+            AnswerNextModal<QMessageBox>([&seen](QMessageBox* box) {
+                auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                QVERIFY(label != nullptr);
+                seen.wrappedHeight = label->heightForWidth(label->width());
+                seen.unwrappedHeight =
+                    QFontMetrics(label->font())
+                        .boundingRect(QRect(0, 0, 100000, 100000), 0, label->text())
+                        .height();
+                seen.boxWidth = box->width();
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            });
+            QtUserPrompts().ShowMessage(text);
+            return seen;
+        };
+        for (int dx : {0, 8, 9}) {
+            const std::string text = FilterDirectXExplanation(dx);
+            const Seen seen = show(text);
+            QVERIFY2(seen.wrappedHeight <= seen.unwrappedHeight, text.c_str());
+        }
+        const Seen paragraph = show(std::string(3000, 'w').replace(1000, 1, " "));
+        QVERIFY(paragraph.wrappedHeight > paragraph.unwrappedHeight);
+        QVERIFY(paragraph.boxWidth <=
+                QGuiApplication::primaryScreen()->availableGeometry().width());
     }
 
     void dialogMessagesAreOwnedByTheDialog() {
