@@ -24,7 +24,6 @@ CAboutDlg::CAboutDlg(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
                              "players and flight plans."),
                    this);
     text->setObjectName(QStringLiteral("aboutText"));
-    text->setWordWrap(true);
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);
     top->addWidget(text, 1);
