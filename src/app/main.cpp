@@ -3,8 +3,11 @@
 #include <cstdlib>
 
 #include "app/CPerivantApp.h"
+#include "app/ProcessLimits.h"
 
 int main(int argc, char** argv) {
+    perivant::ReturnLargeBlocksToTheSystem();
+    perivant::RaiseOpenFileLimit();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Perivant"));
     QApplication::setApplicationName(QStringLiteral("Perivant"));

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace perivant {
+
+// Process-wide settings that keep hostile or merely busy servers from wearing the program down
+// over a long session. Called once at start, before any thread runs.
+
+// Blocks of a megabyte or more (the HTTP client's page buffers, up to 16 MB) are mapped for
+// themselves and given back to the system when freed. Left to the C library, whose threshold for
+// that rises after the first such block is freed, they come from the workers' heaps, which keep
+// them: every refresh with a host sending a page near the cap kept tens of megabytes more.
+void ReturnLargeBlocksToTheSystem();
+
+// Raises the soft limit on open files to the hard limit, at most 65,536. A running query holds up
+// to four descriptors (its connection, its ping socket and its HTTP handle's two), so a stored
+// MaxThreads of some hundreds ran out at the usual 1,024 and failed servers that answered.
+void RaiseOpenFileLimit();
+
+}  // namespace perivant
