@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <fstream>
@@ -615,4 +616,29 @@ TEST_F(HostileNetworkTest, EndlessHostsRefreshAfterRefreshHoldNoMoreMemory) {
     }
     const double growthMb = (StatusKb("VmRSS") - afterSecondKb) / 1024.0;
     EXPECT_LT(growthMb, 8.0) << "resident growth from the second to the tenth refresh";
+}
+
+// As many running queries as a hand-set MaxThreads allows, under a low limit on open files: the
+// program raises the limit at start (as here), and no answering host fails for want of a
+// descriptor (each running query holds up to four).
+TEST_F(HostileNetworkTest, ManyQueriesAtOnceUnderALowOpenFileLimit) {
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    if (limit.rlim_max < 1024) {
+        GTEST_SKIP() << "the hard limit on open files is too low to raise";
+    }
+    limit.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &limit), 0);
+    RaiseOpenFileLimit();
+    LabProcess lab({"--hosts", "60", "--seed", "5", "--host-port", "0", "--delay-ms", "500"});
+    ASSERT_TRUE(lab.Started()) << LabProcess::Binary();
+    settings.MasterServerURL = lab.MasterUrl();
+    settings.MaxThreads = 60;
+    auto manager = std::make_unique<ServerManager>(ServerManager::Services{
+        settings, store, timer, prompts, frame, std::make_shared<RealServerNetwork>(ShortLimits()),
+        [] { return 9; }});
+    manager->FetchServerList();
+    ASSERT_TRUE(RunUntilIdle(*manager, 30));
+    EXPECT_EQ(TraceCount("Error 12029"), 0);
+    EXPECT_EQ(frame->Count(MsgServerAdded), 60);
 }
