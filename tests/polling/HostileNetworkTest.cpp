@@ -192,6 +192,16 @@ protected:
         return false;
     }
 
+    // A polling engine on the real network for the lab's Master Server.
+    std::unique_ptr<ServerManager> ManagerFor(const LabProcess& lab, int maxThreads,
+                                              HttpClient client) {
+        settings.MasterServerURL = lab.MasterUrl();
+        settings.MaxThreads = maxThreads;
+        return std::make_unique<ServerManager>(
+            ServerManager::Services{settings, store, timer, prompts, frame,
+                                    std::make_shared<RealServerNetwork>(client), [] { return 9; }});
+    }
+
     std::string TraceFor(const std::string& address, int port) {
         const std::string key = address + ":" + std::to_string(port);
         std::lock_guard<std::mutex> lock(m_traceMutex);
@@ -598,11 +608,7 @@ TEST_F(HostileNetworkTest, EndlessHostsRefreshAfterRefreshHoldNoMoreMemory) {
     ReturnLargeBlocksToTheSystem();
     LabProcess lab({"--hosts", "40", "--seed", "5", "--host-port", "0", "--faults", "0-3=endless"});
     ASSERT_TRUE(lab.Started()) << LabProcess::Binary();
-    settings.MasterServerURL = lab.MasterUrl();
-    settings.MaxThreads = 15;
-    auto manager = std::make_unique<ServerManager>(ServerManager::Services{
-        settings, store, timer, prompts, frame, std::make_shared<RealServerNetwork>(RealLimits()),
-        [] { return 9; }});
+    auto manager = ManagerFor(lab, 15, RealLimits());
     long afterSecondKb = 0;
     for (int refresh = 1; refresh <= 10; ++refresh) {
         ClearTrace();
@@ -632,11 +638,7 @@ TEST_F(HostileNetworkTest, ManyQueriesAtOnceUnderALowOpenFileLimit) {
     RaiseOpenFileLimit();
     LabProcess lab({"--hosts", "60", "--seed", "5", "--host-port", "0", "--delay-ms", "500"});
     ASSERT_TRUE(lab.Started()) << LabProcess::Binary();
-    settings.MasterServerURL = lab.MasterUrl();
-    settings.MaxThreads = 60;
-    auto manager = std::make_unique<ServerManager>(ServerManager::Services{
-        settings, store, timer, prompts, frame, std::make_shared<RealServerNetwork>(ShortLimits()),
-        [] { return 9; }});
+    auto manager = ManagerFor(lab, 60, ShortLimits());
     manager->FetchServerList();
     ASSERT_TRUE(RunUntilIdle(*manager, 30));
     EXPECT_EQ(TraceCount("Error 12029"), 0);
