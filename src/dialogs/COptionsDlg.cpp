@@ -134,7 +134,7 @@ void COptionsDlg::showEvent(QShowEvent* event) {
 
 void COptionsDlg::OnInitDialog() {
     m_strMasterURLAtOpen = m_strMasterURL;
-    m_editMasterURL->setText(ToQString(m_strMasterURL));
+    TextLengthValidator::SetWholeText(*m_editMasterURL, ToQString(m_strMasterURL));
     static_cast<QCheckBox*>(GetDlgItem(IDC_REFRESH_AT_STARTUP))
         ->setChecked(m_bRefreshAtStartup != 0);
     static_cast<QLineEdit*>(GetDlgItem(IDC_MAX_THREADS))->setText(QString::number(m_nMaxThreads));
@@ -148,7 +148,7 @@ void COptionsDlg::OnResetDefault() {
         return;
     }
     m_strMasterURL = std::string(kDefaultMasterServerURL);
-    m_editMasterURL->setText(ToQString(m_strMasterURL));
+    TextLengthValidator::SetWholeText(*m_editMasterURL, ToQString(m_strMasterURL));
 }
 
 void COptionsDlg::accept() {

@@ -159,7 +159,7 @@ void CServerFilterDlg::OnInitDialog() {
         static_cast<QCheckBox*>(GetDlgItem(id))->setChecked(on);
     };
     auto text = [this](int id, const QString& value) {
-        static_cast<QLineEdit*>(GetDlgItem(id))->setText(value);
+        TextLengthValidator::SetWholeText(*static_cast<QLineEdit*>(GetDlgItem(id)), value);
     };
     check(IDC_FILTER_ENABLE, FilterEnable);
     check(IDC_FILTER_PASSWORD, FilterPassword);

@@ -185,9 +185,18 @@ void COptionsDlgTest::overlongURLIsRefused() {
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.m_strMasterURL, longURL);
 
-    // Typing stops at the limit.
+    // Nothing can be added to the longer text, by typing or pasting.
+    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_End);
+    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_B);
+    PasteInto(dlg.GetDlgItem(1004), QStringLiteral("more"));
+    QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString::fromStdString(longURL));
+    // Typing stops at the limit; a pasted address keeps its first 1000 characters.
     TypeInto(dlg.GetDlgItem(1004), QString(1005, QLatin1Char('u')));
     QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString(1000, QLatin1Char('u')));
+    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_A, Qt::ControlModifier);
+    PasteInto(dlg.GetDlgItem(1004), QString::fromStdString(longURL));
+    QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString::fromStdString(longURL.substr(0, 1000)));
+    TypeInto(dlg.GetDlgItem(1004), QString(1000, QLatin1Char('u')));
     ClickButton(dlg.GetDlgItem(1));
     QCOMPARE(prompts.messages.back(), std::string("Please enter an integer."));
     TypeInto(dlg.GetDlgItem(1022), QStringLiteral("30"));

@@ -56,6 +56,7 @@ private slots:
     void typedValuesAreHandedBackOnOk();
     void numberBoxWithoutIntegerKeepsTheDialogOpen();
     void textBoxesTakeAtMost100Characters();
+    void pastesKeepWhatFits();
     void cancelLeavesTheCriteria();
     void explainMoreShowsTheComposedText();
     void runsModallyUntilOk();
@@ -278,6 +279,50 @@ void CServerFilterDlgTest::textBoxesTakeAtMost100Characters() {
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
     QCOMPARE(dlg.FilterTextString, std::string(100, 'x'));
     QCOMPARE(dlg.FilterServerNamesString, std::string(150, 'n'));
+}
+
+void CServerFilterDlgTest::pastesKeepWhatFits() {
+    FakePrompts prompts;
+    Dlg dlg(nullptr, &prompts);
+    FilterSettings filter = SomeCriteria();
+    filter.FilterText = true;
+    filter.FilterServerNamesString.assign(150, 'n');
+    static_cast<FilterSettings&>(dlg) = filter;
+    dlg.show();
+    auto* comments = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1028));
+    auto* names = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1032));
+
+    // A paste keeps its first characters that fit, at the cursor, and the rest of the text.
+    TypeInto(comments, QString(97, QLatin1Char('x')));
+    QTest::keyClick(comments, Qt::Key_Home);
+    PasteInto(comments, QStringLiteral("ABCDEFGHIJ"));
+    QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
+    QCOMPARE(comments->cursorPosition(), 3);
+    // Into a full box nothing goes, and the text stays as it was.
+    PasteInto(comments, QStringLiteral("Z"));
+    QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
+    // A selection is replaced by as much of the paste as fits in its place and the room left.
+    comments->setSelection(0, 3);
+    PasteInto(comments, QStringLiteral("0123456789"));
+    QCOMPARE(comments->text(), QStringLiteral("012") + QString(97, QLatin1Char('x')));
+    // A character outside the basic plane is one character of the stored text.
+    TypeInto(comments, QString(98, QLatin1Char('x')));
+    const QString face = QString::fromUtf16(u"\U0001F600");
+    PasteInto(comments, face + face + face);
+    QCOMPARE(comments->text(), QString(98, QLatin1Char('x')) + face + face);
+
+    // The longer stored pattern may be shortened, but nothing is added to it.
+    QTest::keyClick(names, Qt::Key_End);
+    QTest::keyClick(names, Qt::Key_Backspace);
+    QCOMPARE(names->text(), QString(149, QLatin1Char('n')));
+    QTest::keyClick(names, Qt::Key_Y);
+    PasteInto(names, QStringLiteral("more"));
+    QCOMPARE(names->text(), QString(149, QLatin1Char('n')));
+
+    ClickButton(dlg.GetDlgItem(1));
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.FilterTextString, std::string(98, 'x') + "??");
+    QCOMPARE(dlg.FilterServerNamesString, std::string(149, 'n'));
 }
 
 void CServerFilterDlgTest::cancelLeavesTheCriteria() {

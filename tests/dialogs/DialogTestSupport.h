@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -33,6 +35,12 @@ inline void TypeInto(QWidget* widget, const QString& text) {
             QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
+}
+
+// Pastes text at the edit's cursor through the clipboard, as Ctrl+V does.
+inline void PasteInto(QWidget* widget, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(widget, Qt::Key_V, Qt::ControlModifier);
 }
 
 // Every check box and label shows its whole text inside the dialog.
