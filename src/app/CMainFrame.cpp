@@ -305,6 +305,10 @@ void CMainFrame::HandleMessage(FrameMessage message, ServerPtr record) {
             }
             break;
         case MsgServerSelected:
+            // Reported just before a refresh released the record: the panes stay cleared.
+            if (!record || record->IsReleased()) {
+                return;
+            }
             ShowServerDetails(record);
             break;
         case MsgServersReleased:
@@ -384,6 +388,11 @@ void CMainFrame::UpdateStatusText() {
         MainFrameRules::StatusText(manager.MasterFetchBusy(), manager.RunningQueries(),
                                    static_cast<int>(manager.QueuedQueries()),
                                    static_cast<int>(manager.Servers().Count()), m_nFilteredOut);
+    // A prompt still shown for the toolbar button that started a refresh would hide the text:
+    // the newest text wins, as a menu's prompt gives way to it.
+    if (!statusBar()->currentMessage().isEmpty()) {
+        statusBar()->clearMessage();
+    }
     m_statusMessage->setText(ToQString(text));
     // The Master Server fetch blocks this thread next: paint now, or the text never shows.
     // Otherwise the next paint pass shows it; painting at once would paint the whole window,

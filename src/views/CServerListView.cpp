@@ -214,6 +214,11 @@ void CServerListView::ReportSelection() {
     const std::vector<int> rows = SelectedRows();
     if (rows.size() == 1) {
         ServerPtr server = m_model->ServerAt(rows.front());
+        // Input handled before a refresh's release message reaches the window still finds the
+        // old rows: their records are gone.
+        if (server->IsReleased()) {
+            return;
+        }
         emit serverSelected(server);
         // The panes get the server first, so they show it while the message is open.
         std::shared_ptr<const ServerInfo> info = server->Info();

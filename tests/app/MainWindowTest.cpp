@@ -268,9 +268,16 @@ private slots:
         QVERIFY(refreshSelected != nullptr);
         ClickRow(0);
         QTRY_VERIFY(refreshSelected->isEnabled());
-        // A fetch that lists no server releases the rows after its last status message.
-        m_frame->HandleMessage(MsgServersReleased, nullptr);
-        QCOMPARE(list->ServerRowCount(), 0);
+        // A refresh releases the records and posts its message; a click queued behind the
+        // refresh command is handled first, on the old rows.
+        ServerPtr clicked = list->ServerAtRow(1);
+        QVERIFY(clicked && !clicked->Info()->Players.empty());
+        m_frame->Manager().ReleaseAllServers();
+        ClickRow(1);
+        QTRY_COMPARE(list->ServerRowCount(), 0);
+        QTest::qWait(50);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
+        QCOMPARE(m_frame->ServerInfoView()->findChild<QLineEdit*>()->text(), QString());
         QVERIFY(!refreshSelected->isEnabled());
     }
 
@@ -301,6 +308,11 @@ private slots:
         QApplication::sendEvent(m_frame.get(), &cleared);
         QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
         QCOMPARE(m_frame->StatusText(), QStringLiteral(" "));
+        // A status change while the pointer still rests on a toolbar button shows the new text.
+        m_frame->Action(32771)->showStatusText(m_frame.get());
+        m_frame->HandleMessage(MsgStatusChanged, nullptr);
+        QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
+        QVERIFY(m_frame->StatusText().startsWith(QStringLiteral("Done.")));
     }
 
     void closingSavesTheSettings() {
