@@ -305,8 +305,10 @@ void CMainFrame::HandleMessage(FrameMessage message, ServerPtr record) {
             }
             break;
         case MsgServerSelected:
-            // Reported just before a refresh released the record: the panes stay cleared.
-            if (!record || record->IsReleased()) {
+            // Reported just before a refresh released the record or its row went: the panes
+            // keep what the release or the drop left there.
+            if (!record || record->IsReleased() ||
+                m_serverList->Model()->FindRow(record.get()) < 0) {
                 return;
             }
             ShowServerDetails(record);

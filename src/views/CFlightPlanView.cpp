@@ -4,7 +4,6 @@
 #include <QPainterPath>
 
 #include "app/AppSettings.h"
-#include "app/QtText.h"
 #include "views/AutoSizeColumns.h"
 
 namespace perivant {
@@ -93,7 +92,7 @@ void CFlightPlanView::FillFlightPlanRows(const ServerInfo& info) {
         row->setIcon(0,
                      m_stateIcons[static_cast<std::size_t>(FlightPlanStateIcon(plan.StatusText))]);
         for (int c = 1; c < kColumnCount; ++c) {
-            row->setText(c, ToQString(plan.*kColumns[c].field));
+            row->setText(c, CellText(plan.*kColumns[c].field));
             row->setTextAlignment(c, kColumns[c].alignment);
         }
         rows.append(row);

@@ -3,7 +3,6 @@
 #include <array>
 
 #include "app/AppSettings.h"
-#include "app/QtText.h"
 #include "views/AutoSizeColumns.h"
 #include "views/DetailPaneRules.h"
 
@@ -55,7 +54,7 @@ void CPlayerView::FillPlayerRows(const ServerInfo& info) {
         }
         QTreeWidgetItem* row = NewRow();
         for (int c = 0; c < kColumnCount; ++c) {
-            row->setText(c, ToQString(player.*kColumns[c].field));
+            row->setText(c, CellText(player.*kColumns[c].field));
             row->setTextAlignment(c, kColumns[c].alignment);
         }
         rows.append(row);

@@ -1,5 +1,7 @@
 #include "views/CServerInfoView.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFocusEvent>
@@ -25,6 +27,19 @@
 namespace perivant {
 
 namespace {
+
+// Longer runs without a space make word wrapping slow; no real word comes near it.
+constexpr qsizetype kLongestWordWrapped = 2000;
+
+qsizetype LongestUnbrokenRun(const QString& text) {
+    qsizetype longest = 0;
+    qsizetype run = 0;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
 
 // The edit control that has the keyboard focus, whichever kind it is, or nothing.
 struct FocusedEdit {
@@ -203,8 +218,15 @@ InfoControlRects CServerInfoView::ControlRects() const {
 }
 
 void CServerInfoView::ShowServerDetails(const ServerInfo& info) {
-    m_comments->setPlainText(
-        ToQString(EditTextAsLines(SessionCommentsEditText(info.SessionComments))));
+    const QString comments =
+        ToQString(EditTextAsLines(SessionCommentsEditText(info.SessionComments)));
+    // Fitting a run without a break to the width tries every break point of the run again for
+    // each line: a long one from a server held this thread for seconds to minutes. Such a run
+    // wraps anywhere either way; the rest of that text then does too.
+    m_comments->setWordWrapMode(LongestUnbrokenRun(comments) > kLongestWordWrapped
+                                    ? QTextOption::WrapAnywhere
+                                    : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_comments->setPlainText(comments);
 
     // Only a web address reaches the browser: the text comes from the server.
     m_webSiteAddress = info.ServerURL;

@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 
 #include "app/AppSettings.h"
+#include "app/QtText.h"
 
 namespace perivant {
 
@@ -37,6 +38,10 @@ void DetailListView::SetColumn(int column, const char* heading, int width,
     headings->setText(column, QString::fromLatin1(heading));
     headings->setTextAlignment(column, alignment);
     header()->resizeSection(column, width);
+}
+
+QString DetailListView::CellText(const std::string& text) {
+    return ToQString(text.size() > kMaxCellChars ? text.substr(0, kMaxCellChars) : text);
 }
 
 QTreeWidgetItem* DetailListView::NewRow() {

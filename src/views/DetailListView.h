@@ -3,6 +3,7 @@
 #include <QTreeWidget>
 #include <array>
 #include <cstddef>
+#include <string>
 
 namespace perivant {
 
@@ -33,6 +34,12 @@ protected:
 
     // A row that can be selected but not edited or expanded.
     static QTreeWidgetItem* NewRow();
+
+    // A cell's text as shown: a server's text cut to what any column can show. Every cell is
+    // measured for the column widths and elided on every paint, in time that grows with its
+    // length; a server's megabyte-long names held the window for seconds on each paint.
+    static QString CellText(const std::string& text);
+    static constexpr std::size_t kMaxCellChars = 1000;
 
     void resizeEvent(QResizeEvent* event) override;
 

@@ -96,6 +96,11 @@ private slots:
         QCOMPARE(view.header()->sectionSize(0), 21);
         QVERIFY(view.header()->sectionSize(4) >=
                 view.fontMetrics().horizontalAdvance("EGLL SID DVR UL9 KONAN LFPG"));
+
+        // A megabyte-long route shows as much as any column can.
+        info.FlightPlans[0].Plan = std::string(1000000, 'W');
+        view.FillFlightPlanRows(info);
+        QCOMPARE(view.topLevelItem(0)->text(4), QString(1000, QLatin1Char('W')));
     }
 
     void eachStateHasItsPicture() {

@@ -92,6 +92,13 @@ private slots:
         QVERIFY(view.header()->sectionSize(3) >=
                 view.fontMetrics().horizontalAdvance(
                     "Douglas DC-3 in the colours of a long-gone airline"));
+
+        // A server's megabyte-long name shows as much as any column can; measuring and eliding
+        // it whole on every paint held the window for seconds.
+        info.Players.assign(3, Player(std::string(1000000, 'W'), "Pilot"));
+        view.FillPlayerRows(info);
+        QCOMPARE(view.topLevelItem(2)->text(1), QString(1000, QLatin1Char('W')));
+        QCOMPARE(view.topLevelItem(2)->text(2), QString("Pilot"));
     }
 
     // Whether a fill brings the vertical scroll bar or takes it away, the columns end at the

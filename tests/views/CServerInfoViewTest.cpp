@@ -205,6 +205,23 @@ private slots:
         QCOMPARE(AddressEdit(*view)->text(), QString());
     }
 
+    // A comment without a break, as a hostile server may send, is shown whole and at once (word
+    // wrapping such a run takes minutes); ordinary comments still wrap at word boundaries.
+    void unbrokenCommentsShowWholeWithoutStalling() {
+        auto view = MakeView();
+        view->resize(330, 300);
+        ServerInfo info = Server();
+        info.SessionComments = "Fly with us " + std::string(1000000, 'c') + " tonight";
+        view->ShowServerDetails(info);
+        QPlainTextEdit* comments = Comments(*view);
+        QCOMPARE(comments->toPlainText().size(), qsizetype(info.SessionComments.size()));
+        QCOMPARE(comments->wordWrapMode(), QTextOption::WrapAnywhere);
+
+        info.SessionComments = "Fly with us " + std::string(1999, 'c') + " tonight";
+        view->ShowServerDetails(info);
+        QCOMPARE(comments->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+
     void webSiteButtonOnlyForHttpAddresses_data() {
         QTest::addColumn<QString>("url");
         QTest::addColumn<bool>("enabled");
