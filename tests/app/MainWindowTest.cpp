@@ -268,6 +268,18 @@ private slots:
         QVERIFY(refreshSelected != nullptr);
         ClickRow(0);
         QTRY_VERIFY(refreshSelected->isEnabled());
+        // A re-query drops a row while a click on it waits: the click's report comes last.
+        ServerPtr dropped = list->ServerAtRow(2);
+        QVERIFY(dropped && !dropped->Info()->Players.empty());
+        const int rows = list->ServerRowCount();
+        m_frame->PostMessage(MsgServerDropped, dropped);
+        ClickRow(2);
+        QTRY_COMPARE(list->ServerRowCount(), rows - 1);
+        QTest::qWait(50);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
+        QVERIFY(m_frame->ServerInfoView()->findChild<QLineEdit*>()->text() !=
+                QString::fromStdString(dropped->Address()));
+
         // A refresh releases the records and posts its message; a click queued behind the
         // refresh command is handled first, on the old rows.
         ServerPtr clicked = list->ServerAtRow(1);
