@@ -291,6 +291,17 @@ void CServerListView::keyReleaseEvent(QKeyEvent* event) {
     QTreeView::keyReleaseEvent(event);
 }
 
+void CServerListView::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrentRow = currentIndex().isValid();
+    QTreeView::focusInEvent(event);
+    // Qt makes the first row current without selecting it, and Home or Up then cannot select
+    // it. As in a list control, no row is current until a key moves to one.
+    const QModelIndex current = currentIndex();
+    if (!hadCurrentRow && current.isValid() && !selectionModel()->isSelected(current)) {
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+}
+
 void CServerListView::focusOutEvent(QFocusEvent* event) {
     // A key released after the list lost the focus is no longer the list's key.
     m_keysDown.clear();

@@ -521,6 +521,24 @@ private slots:
         QVERIFY(m_runner.shown.empty());
     }
 
+    // Entering the list by keyboard with no row current: Home, Down or PageUp select the first.
+    void keyboardEntryStartsAtTheFirstRow() {
+        for (const char* name : {"a", "b", "c"}) {
+            m_view->AddServerRow(MakeServer(name));
+        }
+        QSignalSpy selected(m_view.get(), &CServerListView::serverSelected);
+        for (Qt::Key key : {Qt::Key_Home, Qt::Key_Down, Qt::Key_PageUp}) {
+            m_view->clearSelection();
+            m_view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+            QFocusEvent entered(QEvent::FocusIn, Qt::TabFocusReason);
+            QApplication::sendEvent(m_view.get(), &entered);
+            QTest::keyClick(m_view.get(), key);
+            QCOMPARE(m_view->SelectedServerCount(), 1);
+            QCOMPARE(m_view->SelectedServers().front(), m_view->ServerAtRow(0));
+            QCOMPARE(qvariant_cast<ServerPtr>(selected.takeLast().at(0)), m_view->ServerAtRow(0));
+        }
+    }
+
     void selectingADirectXServerExplainsUntilTicked() {
         m_view->AddServerRow(MakeServer("dx", [](ServerInfo& s) {
             s.DirectXTooOld = true;
