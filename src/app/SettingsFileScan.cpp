@@ -20,9 +20,74 @@ bool IsIniBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
+// Plain text of a value goes through one UTF-8 decoder for the whole value, while escapes add
+// their characters directly. Bytes above 0x7F never form the ASCII markers, but they come out as
+// characters, and where they come out matters: a complete sequence (or a replacement character
+// for an invalid one) at its last byte, an incomplete one held back, past escapes and commas,
+// until the next byte of plain text ends it; a byte order mark as the value's first character
+// comes out as nothing. Leaving them out altogether made a stored text of an accented letter and
+// "@Variant(" look like a streamed value, and the user's settings were set aside.
+class PlainTextDecoder {
+public:
+    // Feeds one byte of plain text; out receives the characters the decoder gives out for it
+    // (anything not ASCII as U+FFFD, which is all the markers need to know).
+    template <class Out>
+    void Feed(unsigned char byte, Out&& out) {
+        if (m_need > 0) {
+            if (byte >= m_low && byte <= m_high) {
+                m_sequence = m_sequence << 8 | byte;
+                m_low = 0x80;
+                m_high = 0xBF;
+                if (--m_need == 0) {
+                    EmitSequence(out);
+                }
+                return;
+            }
+            m_need = 0;
+            EmitSequence(out);  // cut short: one replacement character
+        }
+        if (byte < 0x80) {
+            m_started = true;
+            out(static_cast<char16_t>(byte));
+            return;
+        }
+        m_sequence = byte;
+        m_low = 0x80;
+        m_high = 0xBF;
+        if (byte >= 0xC2 && byte <= 0xDF) {
+            m_need = 1;
+        } else if (byte >= 0xE0 && byte <= 0xEF) {
+            m_need = 2;
+            m_low = byte == 0xE0 ? 0xA0 : 0x80;
+            m_high = byte == 0xED ? 0x9F : 0xBF;
+        } else if (byte >= 0xF0 && byte <= 0xF4) {
+            m_need = 3;
+            m_low = byte == 0xF0 ? 0x90 : 0x80;
+            m_high = byte == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            EmitSequence(out);
+        }
+    }
+
+private:
+    template <class Out>
+    void EmitSequence(Out& out) {
+        const bool first = !m_started;
+        m_started = true;
+        if (!(first && m_sequence == 0xEFBBBF)) {
+            out(u'\uFFFD');
+        }
+    }
+
+    bool m_started = false;
+    int m_need = 0;
+    unsigned char m_low = 0x80;
+    unsigned char m_high = 0xBF;
+    unsigned m_sequence = 0;
+};
+
 // The value after a line's "=": comma-separated elements, quotes, and backslash escapes. Only
-// the first characters of each element matter; bytes above 0x7F are left out, since the UTF-8
-// decoding can hold them back past a following escape and they never form the ASCII markers.
+// the first characters of each element matter.
 bool ValueHoldsStreamedValue(std::string_view value) {
     static constexpr char kEscapes[][2] = {{'a', '\a'}, {'b', '\b'},  {'f', '\f'}, {'n', '\n'},
                                            {'r', '\r'}, {'t', '\t'},  {'v', '\v'}, {'"', '"'},
@@ -45,6 +110,7 @@ bool ValueHoldsStreamedValue(std::string_view value) {
         }
     };
     bool inQuotes = false;
+    PlainTextDecoder decoder;
     skipBlanks();
     while (i < n) {
         const char c = value[i++];
@@ -60,9 +126,7 @@ bool ValueHoldsStreamedValue(std::string_view value) {
             element.clear();
             skipBlanks();
         } else if (c != '\\') {
-            if (static_cast<unsigned char>(c) < 0x80) {
-                add(static_cast<char16_t>(c));
-            }
+            decoder.Feed(static_cast<unsigned char>(c), add);
         } else if (i < n) {
             const char e = value[i++];
             bool simple = false;

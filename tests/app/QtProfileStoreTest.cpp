@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include "app/AppSettings.h"
+#include "app/SettingsFileScan.h"
 
 namespace perivant {
 namespace {
@@ -211,6 +212,58 @@ TEST(QtProfileStore, FilesWithStreamedValuesAreSetAside) {
     MakeStoreRereadFile();
     QtProfileStore store;
     EXPECT_EQ(ReadSettingsString(store, "FilterTextString", ""), "@Variant(\x01)");
+    EXPECT_FALSE(fs::exists(aside));
+}
+
+// The scan must find exactly the values that the settings reader decodes as streamed ones: a
+// miss lets a damaged value through, a false alarm sets the user's settings aside. Text that is
+// not ASCII goes through the reader's UTF-8 decoder, escapes around it.
+TEST(QtProfileStore, ScanFindsExactlyWhatTheReaderDecodes) {
+    const std::string number = "@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)";
+    const std::string values[] = {
+        "\xC3\xA9" + number,             // a letter, then the marker: text
+        "\xE2\x82\xAC, \"x\"" + number,  // the same in a list
+        "\xEF\xBB\xBF" + number,         // a byte order mark first: dropped, a marker
+        "\"\xEF\xBB\xBF\"" + number,     // quoted, the same
+        "\xEF\\x40\xBB\xBFVariant(\\0\\0\\0\\x2\\0\\0\\0\\x5)",  // a mark around an escape
+        "\xEF\xBB\xBF\xEF\xBB\xBF" + number,                     // a second mark is a character
+        "a,\xEF\xBB\xBF" + number,                               // and so is a later one
+        "\xC3\xA9," + number,          // a whole letter stays in the first element
+        "\xF0\x9F\x98\x80," + number,  // four bytes, the same
+        "\xF0\x9F\x98," + number,      // cut short: held into the next element
+        "\xC3\\x40Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)",  // held past an escape
+        "\xC3\xA9\\x40Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)",
+        "\xE0\x80" + number,  // invalid sequences
+        "\xC0" + number,
+        "\xED\xA0\x80" + number,
+        number,
+    };
+    fs::create_directories(ConfigHome::File().parent_path());
+    int count = 0;
+    for (const std::string& value : values) {
+        // A file of its own each: the reader caches files by name, size and time.
+        const fs::path file =
+            ConfigHome::File().parent_path() / ("scan" + std::to_string(++count) + ".ini");
+        const std::string text = "[Settings]\nX=" + value + "\n";
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        QSettings reader(QString::fromStdString(file.string()), QSettings::IniFormat);
+        const int type = reader.value("Settings/X").typeId();
+        const bool decoded = type != QMetaType::QString && type != QMetaType::QStringList;
+        EXPECT_EQ(SettingsFileHoldsStreamedValue(text), decoded) << text;
+    }
+
+    // The program's own text of an accented letter and a marker survives the next start.
+    const fs::path aside = ConfigHome::File().string() + ".damaged";
+    fs::remove(aside);
+    {
+        QtProfileStore store;
+        WriteSettingsString(store, "FilterTextString", "\xE9@Variant(x)");
+        WriteSettingsString(store, "MasterServerURL", "\x80@DateTime(x)");
+    }
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    EXPECT_EQ(ReadSettingsString(store, "FilterTextString", ""), "\xE9@Variant(x)");
+    EXPECT_EQ(ReadSettingsString(store, "MasterServerURL", ""), "\x80@DateTime(x)");
     EXPECT_FALSE(fs::exists(aside));
 }
 
