@@ -55,15 +55,20 @@ std::optional<int> ParseInteger(const QString& text) {
 }
 
 std::unique_ptr<QSettings> UserSettings() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QStringLiteral("Perivant"), QStringLiteral("Perivant"));
+    auto settings =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                    QStringLiteral("Perivant"), QStringLiteral("Perivant"));
+    // Other files (an organisation file beside the folder, system-wide ones) escape the scan
+    // below, and a value missing here must give the program's default.
+    settings->setFallbacksEnabled(false);
+    return settings;
 }
 
 }  // namespace
 
-QtProfileStore::QtProfileStore() : settings_(UserSettings()) {
+QtProfileStore::QtProfileStore() : settings_(UserSettings()), fileName_(settings_->fileName()) {
     // Opening reads the file but decodes no value yet.
-    const QString fileName = settings_->fileName();
+    const QString fileName = fileName_;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         return;
@@ -82,19 +87,27 @@ QtProfileStore::QtProfileStore() : settings_(UserSettings()) {
     Trace(TraceWarning, "Settings file %s cannot be read safely; %s\n",
           fileName.toLocal8Bit().constData(),
           moved ? ("moved to " + aside.toLocal8Bit()).constData() : "using the defaults");
-    // Where the file cannot be moved, nothing may read it: the store reads nothing and its
-    // writes fail, as on a read-only disk.
-    settings_ =
-        moved ? UserSettings()
-              : std::make_unique<QSettings>(QStringLiteral("/dev/null"), QSettings::NativeFormat);
+    // Where the file cannot be moved, nothing may read it, and no other file may stand in (a
+    // settings object on /dev/null replaced that device with a file, as root): the settings
+    // live in memory until the program ends, as if every write had failed.
+    if (moved) {
+        settings_ = UserSettings();
+    } else {
+        memory_ = std::make_unique<MemoryProfileStore>();
+    }
 }
 
 QtProfileStore::~QtProfileStore() {
-    settings_->sync();
+    if (settings_) {
+        settings_->sync();
+    }
 }
 
 int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
                             int defaultValue) const {
+    if (memory_) {
+        return memory_->ReadInt(section, name, defaultValue);
+    }
     QVariant value = settings_->value(Key(section, name));
     switch (value.typeId()) {
         case QMetaType::Int:
@@ -116,6 +129,9 @@ int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
 
 std::string QtProfileStore::ReadString(std::string_view section, std::string_view name,
                                        std::string_view defaultValue) const {
+    if (memory_) {
+        return memory_->ReadString(section, name, defaultValue);
+    }
     QVariant value = settings_->value(Key(section, name));
     QString text;
     switch (value.typeId()) {
@@ -140,6 +156,9 @@ std::string QtProfileStore::ReadString(std::string_view section, std::string_vie
 
 ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::string_view name,
                                               const Bytes& defaultValue) const {
+    if (memory_) {
+        return memory_->ReadBytes(section, name, defaultValue);
+    }
     QVariant value = settings_->value(Key(section, name));
     if (value.typeId() != QMetaType::QByteArray) {
         return defaultValue;
@@ -149,24 +168,39 @@ ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::str
 }
 
 void QtProfileStore::WriteInt(std::string_view section, std::string_view name, int value) {
+    if (memory_) {
+        memory_->WriteInt(section, name, value);
+        return;
+    }
     settings_->setValue(Key(section, name), value);
     Written();
 }
 
 void QtProfileStore::WriteString(std::string_view section, std::string_view name,
                                  std::string_view value) {
+    if (memory_) {
+        memory_->WriteString(section, name, value);
+        return;
+    }
     settings_->setValue(Key(section, name), QString::fromStdU16String(Windows1252ToUnicode(value)));
     Written();
 }
 
 void QtProfileStore::WriteBytes(std::string_view section, std::string_view name,
                                 std::span<const std::uint8_t> value) {
+    if (memory_) {
+        memory_->WriteBytes(section, name, value);
+        return;
+    }
     settings_->setValue(Key(section, name), QByteArray(reinterpret_cast<const char*>(value.data()),
                                                        static_cast<qsizetype>(value.size())));
     Written();
 }
 
 bool QtProfileStore::Contains(std::string_view section, std::string_view name) const {
+    if (memory_) {
+        return memory_->Contains(section, name);
+    }
     return settings_->contains(Key(section, name));
 }
 
@@ -175,7 +209,7 @@ void QtProfileStore::BeginBatch() {
 }
 
 void QtProfileStore::EndBatch() {
-    if (batchDepth_ > 0 && --batchDepth_ == 0) {
+    if (batchDepth_ > 0 && --batchDepth_ == 0 && settings_) {
         settings_->sync();
     }
 }
@@ -183,18 +217,21 @@ void QtProfileStore::EndBatch() {
 // Values owned by single features (help and notice marks) are written one at a time and must
 // survive a crash right after; only a batch may wait.
 void QtProfileStore::Written() {
-    if (batchDepth_ == 0) {
+    if (batchDepth_ == 0 && settings_) {
         settings_->sync();
     }
 }
 
 bool QtProfileStore::Flush() {
+    if (!settings_) {
+        return false;  // nothing reaches the file
+    }
     settings_->sync();
     return settings_->status() == QSettings::NoError;
 }
 
 QString QtProfileStore::FileName() const {
-    return settings_->fileName();
+    return fileName_;
 }
 
 }  // namespace perivant

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "app/MemoryProfileStore.h"
 #include "app/ProfileStore.h"
 
 class QSettings;
@@ -15,7 +16,8 @@ namespace perivant {
 // QSettings groups. Integers are stored as integers, texts converted from Windows-1252 to Unicode,
 // byte blocks as byte arrays. A hand-edited file may hold anything: a value that does not read as
 // the asked kind gives the default, and an integer beyond the 32-bit range is clamped to it.
-// Each write reaches the file at once; inside a batch, when the outermost batch ends.
+// Each write reaches the file at once; inside a batch, when the outermost batch ends. Only that
+// file is read: no fallback to an organisation-wide or system-wide file.
 class QtProfileStore : public ProfileStore {
 public:
     QtProfileStore();
@@ -47,6 +49,10 @@ private:
     void Written();
 
     std::unique_ptr<QSettings> settings_;
+    // Holds the settings instead when a damaged file could not be set aside: nothing may read
+    // that file, and nothing is written anywhere.
+    std::unique_ptr<MemoryProfileStore> memory_;
+    QString fileName_;
     int batchDepth_ = 0;
 };
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -213,6 +215,57 @@ TEST(QtProfileStore, FilesWithStreamedValuesAreSetAside) {
     QtProfileStore store;
     EXPECT_EQ(ReadSettingsString(store, "FilterTextString", ""), "@Variant(\x01)");
     EXPECT_FALSE(fs::exists(aside));
+}
+
+// A damaged file that cannot be set aside (a folder already has the name) is neither read nor
+// written, and nothing else takes its place: the settings live in memory for this run.
+TEST(QtProfileStore, DamagedFileThatCannotBeSetAsideStaysUntouched) {
+    const fs::path aside = ConfigHome::File().string() + ".damaged";
+    fs::remove_all(aside);
+    fs::create_directories(aside / "keep");
+    const std::string damaged =
+        "[Settings]\nMaxThreads=7\nX=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n";
+    WriteFileText(damaged);
+    struct stat before {};
+    ASSERT_EQ(::stat("/dev/null", &before), 0);
+    {
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 15), 15);
+        EXPECT_EQ(store.FileName().toStdString(), ConfigHome::File().string());
+        AppSettings s;
+        LoadSettings(s, store, 1280, 1024);
+        s.MaxThreads = 9;
+        SaveSettings(s, store);
+        WriteSettingsInt(store, "HideNewsMsg", 1);
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
+        EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 1);
+        EXPECT_FALSE(store.Flush());
+    }
+    EXPECT_EQ(FileText(), damaged);
+    EXPECT_TRUE(fs::is_directory(aside / "keep"));
+    struct stat after {};
+    ASSERT_EQ(::stat("/dev/null", &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode));
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    fs::remove_all(aside);
+    fs::remove(ConfigHome::File());
+}
+
+// Only the program's own file is read: not the organisation file beside its folder, nor a
+// system-wide one, whatever they hold.
+TEST(QtProfileStore, NoOtherFileStandsIn) {
+    const fs::path beside = ConfigHome::File().parent_path().parent_path() / "Perivant.conf";
+    std::ofstream(beside, std::ios::binary | std::ios::trunc)
+        << "[Settings]\nMaxThreads=42\nFilterTextString=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n";
+    WriteFileText("[Settings]\nServerSortOrder=3\n");
+    {
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 15), 15);
+        EXPECT_EQ(ReadSettingsString(store, "FilterTextString", "HOP"), "HOP");
+        EXPECT_EQ(ReadSettingsInt(store, "ServerSortOrder", 2), 3);
+    }
+    fs::remove(beside);
+    fs::remove(ConfigHome::File());
 }
 
 // The scan must find exactly the values that the settings reader decodes as streamed ones: a
