@@ -51,6 +51,10 @@ void TextLengthValidator::SetWholeText(QLineEdit& edit, const QString& text) {
     // Checked text is the user's; the program's own value goes in unchecked.
     const QValidator* validator = edit.validator();
     edit.setValidator(nullptr);
+    // Beyond the widget's own limit (32767 by default) too.
+    if (text.size() > edit.maxLength()) {
+        edit.setMaxLength(static_cast<int>(text.size()));
+    }
     edit.setText(text);
     edit.setValidator(validator);
 }
