@@ -43,6 +43,8 @@ namespace {
 
 // How long start-up completion waits for the first paint of a shown window.
 constexpr int kFirstPaintWaitMs = 2000;
+// How long start-up completion waits for the window system to maximize the window.
+constexpr int kMaximizeWaitMs = 1000;
 
 // Command ids kept from the program's menu resource; tests and the trace know them.
 enum Command {
@@ -538,8 +540,29 @@ void CMainFrame::paintEvent(QPaintEvent* event) {
 }
 
 void CMainFrame::OnStartupComplete() {
-    if (m_settings.WindowMaximized) {
+    if (m_settings.WindowMaximized && !m_startupFinished) {
+        // The window system maximizes the window later, not within this call: the rest waits
+        // for the new size, or gives up waiting after a while.
+        m_maximizePending = true;
         showMaximized();
+        QTimer::singleShot(kMaximizeWaitMs, this, [this] { FinishStartup(); });
+        return;
+    }
+    FinishStartup();
+}
+
+void CMainFrame::FinishStartup() {
+    // Once only: the refresh below may run message boxes, in which the fallback timer fires.
+    if (m_startupFinished) {
+        return;
+    }
+    m_startupFinished = true;
+    if (m_maximizePending) {
+        m_maximizePending = false;
+        // Placed for the restored window, the rows left the last one little or nothing, and a
+        // growing splitter shares out its space in proportion. A synchronous maximize would
+        // have laid them out afresh from the saved sizes: so are they here.
+        PlacePanes();
     }
     if (m_settings.RefreshAtStartup) {
         OnRefresh();
@@ -572,6 +595,10 @@ void CMainFrame::RecordWindowState() {
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     RecordWindowState();
+    if (m_maximizePending && isMaximized()) {
+        // Once the splitters have their new space too.
+        QTimer::singleShot(0, this, [this] { FinishStartup(); });
+    }
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

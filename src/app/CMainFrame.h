@@ -99,6 +99,8 @@ private:
     void MovePaneFocus(int step);
     void OnDocumentReady();
     void RunPendingStartup();
+    // The rest of start-up completion, at the window's final size.
+    void FinishStartup();
 
     Services m_services;
     AppSettings& m_settings;
@@ -119,6 +121,8 @@ private:
     bool m_painted = false;
     bool m_panesPlaced = false;
     bool m_startupPending = false;
+    bool m_maximizePending = false;
+    bool m_startupFinished = false;
 };
 
 }  // namespace perivant

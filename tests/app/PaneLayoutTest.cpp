@@ -138,6 +138,40 @@ private slots:
         QVERIFY(!minimized.WindowMaximized);
         QVERIFY(minimized.WindowMinimized);
     }
+
+    // Saved from a maximized window, the panes come back as saved at every start: the window
+    // is shown in its restored rectangle first and maximized by the window system later.
+    void maximizedWindowKeepsItsPanes() {
+        {
+            QtProfileStore store;
+            AppSettings settings;
+            LoadSettings(settings, store, 1280, 1024);
+            settings.WindowMaximized = true;
+            settings.WindowMinimized = false;
+            settings.WindowPosition = {52, 42, 652, 542};
+            settings.ServerListViewWidth = 400;
+            settings.ServerListViewHeight = 384;
+            settings.PlayerViewWidth = 700;
+            settings.PlayerViewHeight = 157;
+            settings.FlightPlanViewWidth = 700;
+            settings.FlightPlanViewHeight = 120;
+            settings.ServerInfoViewWidth = 309;
+            settings.ServerInfoViewHeight = 384;
+            SaveSettings(settings, store);
+        }
+        bool maximized = false;
+        const AppSettings first =
+            StartOnce([&maximized](CMainFrame& frame) { maximized = frame.isMaximized(); });
+        QVERIFY(maximized);
+        QVERIFY(first.WindowMaximized);
+        QCOMPARE(first.ServerListViewHeight, 384);
+        QCOMPARE(first.PlayerViewHeight, 157);
+        QCOMPARE(first.ServerInfoViewWidth, 309);
+        QVERIFY(first.FlightPlanViewHeight >= 20);
+        for (int start = 2; start <= 3; ++start) {
+            QCOMPARE(SavedPanes(StartOnce()), SavedPanes(first));
+        }
+    }
 };
 
 QTEST_MAIN(PaneLayoutTest)
