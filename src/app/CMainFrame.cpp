@@ -566,6 +566,11 @@ void CMainFrame::FinishStartup() {
     }
     if (m_settings.RefreshAtStartup) {
         OnRefresh();
+        // Closed inside one of the refresh's messages: the closing step has saved everything,
+        // and nothing is saved after it.
+        if (m_closed) {
+            return;
+        }
     }
     m_serverInfo->OnSize(m_serverInfo->width(), m_serverInfo->height());
     m_settings.FlightPlanViewWidth = m_flightPlans->width();
@@ -616,6 +621,7 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (m_services.document.CanCloseFrame()) {
+        m_closed = true;
         event->accept();
     } else {
         event->ignore();

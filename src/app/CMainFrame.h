@@ -123,6 +123,7 @@ private:
     bool m_startupPending = false;
     bool m_maximizePending = false;
     bool m_startupFinished = false;
+    bool m_closed = false;
 };
 
 }  // namespace perivant

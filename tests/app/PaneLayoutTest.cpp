@@ -139,6 +139,41 @@ private slots:
         QVERIFY(minimized.WindowMinimized);
     }
 
+    // Closed while the start-up refresh shows its error: the closing step saved the settings,
+    // and start-up completion, resumed when the message goes, saves nothing after it.
+    void closingDuringStartupSavesNothingAfterTheClosingStep() {
+        QtProfileStore store;
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
+        AppSettings settings;
+        LoadSettings(settings, store, 1280, 1024);
+        class ClosingPrompts : public ScriptedPrompts {
+        public:
+            std::function<void()> onMessage;
+            void ShowMessage(const std::string& text) override {
+                ScriptedPrompts::ShowMessage(text);
+                if (onMessage) {
+                    onMessage();
+                }
+            }
+        } prompts;
+        CPerivantDoc document(settings, store);
+        auto frame = std::make_unique<CMainFrame>(CMainFrame::Services{
+            settings, store, prompts, document, std::make_shared<FakeNetwork>(), [] { return 9; }});
+        prompts.onMessage = [&] {
+            QVERIFY(frame->close());
+            // Anything written from here on comes after the closing step.
+            store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
+        };
+        document.OnNewDocument(*frame);
+        frame->show();
+        QTRY_COMPARE_WITH_TIMEOUT(prompts.messages.size(), size_t(1), 10000);
+        QTest::qWait(100);
+        const int sortOrder = store.ReadInt(kSettingsSection, "ServerSortOrder", 0);
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
+        store.WriteInt(kSettingsSection, "ServerSortOrder", 2);
+        QCOMPARE(sortOrder, 77);
+    }
+
     // Saved from a maximized window, the panes come back as saved at every start: the window
     // is shown in its restored rectangle first and maximized by the window system later.
     void maximizedWindowKeepsItsPanes() {
