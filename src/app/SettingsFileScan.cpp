@@ -20,35 +20,52 @@ bool IsIniBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Plain text of a value goes through one UTF-8 decoder for the whole value, while escapes add
-// their characters directly. Bytes above 0x7F never form the ASCII markers, but they come out as
-// characters, and where they come out matters: a complete sequence (or a replacement character
-// for an invalid one) at its last byte, an incomplete one held back, past escapes and commas,
-// until the next byte of plain text ends it; a byte order mark as the value's first character
-// comes out as nothing. Leaving them out altogether made a stored text of an accented letter and
-// "@Variant(" look like a streamed value, and the user's settings were set aside.
+// Plain text of a value goes through one UTF-8 decoder for the whole value, in runs that end at
+// every backslash, quote and comma, while escapes add their characters directly. Bytes above 0x7F
+// never form the ASCII markers, but they come out as characters, and a character in front of a
+// marker hides it. Only where that character is certain does the scan count it: a complete, valid
+// sequence inside one run, the decoder having nothing held (a byte order mark as the value's
+// first character comes out as nothing). A sequence cut by the end of a run is held back and
+// checked more loosely, an invalid one comes out as replacement characters and may take a
+// following byte along: after either, nothing above 0x7F is counted for the rest of the value.
+// Leaving such a character out can only make the scan set aside a file the reader would have read
+// (which the program's own writes never give); counting one the reader does not give would let a
+// damaged value through. Leaving them all out, as before, set the user's settings aside whenever
+// a saved text had an accented letter before "@Variant(".
 class PlainTextDecoder {
 public:
-    // Feeds one byte of plain text; out receives the characters the decoder gives out for it
-    // (anything not ASCII as U+FFFD, which is all the markers need to know).
+    // Feeds one byte of a run; out receives what the scan counts of it (a character above 0x7F
+    // as U+FFFD, which is all the markers need to know).
     template <class Out>
     void Feed(unsigned char byte, Out&& out) {
-        if (m_need > 0) {
-            if (byte >= m_low && byte <= m_high) {
-                m_sequence = m_sequence << 8 | byte;
-                m_low = 0x80;
-                m_high = 0xBF;
-                if (--m_need == 0) {
-                    EmitSequence(out);
-                }
-                return;
-            }
-            m_need = 0;
-            EmitSequence(out);  // cut short: one replacement character
-        }
         if (byte < 0x80) {
+            if (m_need > 0) {
+                m_unsure = true;  // cut short
+                m_need = 0;
+            }
             m_started = true;
             out(static_cast<char16_t>(byte));
+            return;
+        }
+        if (m_unsure) {
+            return;
+        }
+        if (m_need > 0) {
+            if (byte < m_low || byte > m_high) {
+                m_unsure = true;
+                return;
+            }
+            m_sequence = m_sequence << 8 | byte;
+            m_low = 0x80;
+            m_high = 0xBF;
+            if (--m_need == 0) {
+                // Only the value's first character may be a byte order mark, which comes out as
+                // nothing.
+                if (m_started || m_sequence != 0xEFBBBF) {
+                    out(u'\uFFFD');
+                }
+                m_started = true;
+            }
             return;
         }
         m_sequence = byte;
@@ -65,21 +82,21 @@ public:
             m_low = byte == 0xF0 ? 0x90 : 0x80;
             m_high = byte == 0xF4 ? 0x8F : 0xBF;
         } else {
-            EmitSequence(out);
+            m_unsure = true;
+        }
+    }
+
+    // A backslash, quote or comma ends the run.
+    void EndRun() {
+        if (m_need > 0) {
+            m_unsure = true;
+            m_need = 0;
         }
     }
 
 private:
-    template <class Out>
-    void EmitSequence(Out& out) {
-        const bool first = !m_started;
-        m_started = true;
-        if (!(first && m_sequence == 0xEFBBBF)) {
-            out(u'\uFFFD');
-        }
-    }
-
     bool m_started = false;
+    bool m_unsure = false;
     int m_need = 0;
     unsigned char m_low = 0x80;
     unsigned char m_high = 0xBF;
@@ -114,6 +131,9 @@ bool ValueHoldsStreamedValue(std::string_view value) {
     skipBlanks();
     while (i < n) {
         const char c = value[i++];
+        if (c == '"' || c == ',' || c == '\\') {
+            decoder.EndRun();
+        }
         if (c == '"') {
             inQuotes = !inQuotes;
             if (!inQuotes) {
