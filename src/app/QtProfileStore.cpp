@@ -7,7 +7,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 
@@ -64,22 +66,34 @@ std::unique_ptr<QSettings> UserSettings() {
     return settings;
 }
 
-}  // namespace
+// The file QSettings keeps for this organisation and application: on this platform, in the
+// folder that QStandardPaths names (QSettings asks it the same, once per process).
+QString UserSettingsPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Perivant/Perivant.conf");
+}
 
-QtProfileStore::QtProfileStore() : settings_(UserSettings()), fileName_(settings_->fileName()) {
-    // Opening reads the file but decodes no value yet.
-    const QString fileName = fileName_;
+// Whether the settings object may open the file: checked before it does, since it reads the
+// whole file when made.
+bool MayOpen(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile()) {
+        // A device, pipe or folder in the file's place (a link to /dev/null, say): reading it
+        // may never end, and a save would replace it with a file.
+        Trace(TraceWarning, "Settings file %s is not a file; using the defaults\n",
+              fileName.toLocal8Bit().constData());
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        return;
+        return true;  // missing or unreadable: the settings object copes
     }
     const QByteArray text = file.readAll();
+    file.close();
     if (!SettingsFileHoldsStreamedValue(
             std::string_view(text.constData(), static_cast<size_t>(text.size())))) {
-        return;
+        return true;
     }
-    file.close();
-    settings_.reset();
     // Kept for the user to look at; the settings start again from their defaults.
     const QString aside = fileName + QStringLiteral(".damaged");
     QFile::remove(aside);
@@ -87,13 +101,29 @@ QtProfileStore::QtProfileStore() : settings_(UserSettings()), fileName_(settings
     Trace(TraceWarning, "Settings file %s cannot be read safely; %s\n",
           fileName.toLocal8Bit().constData(),
           moved ? ("moved to " + aside.toLocal8Bit()).constData() : "using the defaults");
-    // Where the file cannot be moved, nothing may read it, and no other file may stand in (a
+    return moved;
+}
+
+}  // namespace
+
+QtProfileStore::QtProfileStore() : fileName_(UserSettingsPath()) {
+    // Where the file may not be opened, nothing reads it and no other file stands in (a
     // settings object on /dev/null replaced that device with a file, as root): the settings
     // live in memory until the program ends, as if every write had failed.
-    if (moved) {
-        settings_ = UserSettings();
-    } else {
+    if (!MayOpen(fileName_)) {
         memory_ = std::make_unique<MemoryProfileStore>();
+        return;
+    }
+    settings_ = UserSettings();
+    if (settings_->fileName() != fileName_) {
+        // The process's first settings object fixed another folder: check that file instead.
+        fileName_ = settings_->fileName();
+        settings_.reset();
+        if (!MayOpen(fileName_)) {
+            memory_ = std::make_unique<MemoryProfileStore>();
+            return;
+        }
+        settings_ = UserSettings();
     }
 }
 

@@ -49,8 +49,8 @@ private:
     void Written();
 
     std::unique_ptr<QSettings> settings_;
-    // Holds the settings instead when a damaged file could not be set aside: nothing may read
-    // that file, and nothing is written anywhere.
+    // Holds the settings instead when the file may not be opened (damaged and not set aside, or
+    // not a file at all): nothing reads it, and nothing is written anywhere.
     std::unique_ptr<MemoryProfileStore> memory_;
     QString fileName_;
     int batchDepth_ = 0;

@@ -251,6 +251,27 @@ TEST(QtProfileStore, DamagedFileThatCannotBeSetAsideStaysUntouched) {
     fs::remove(ConfigHome::File());
 }
 
+// Something other than a file in the file's place (here a link to a pipe; a link to /dev/null
+// as root is the same case) is neither read, which may never end, nor replaced by a save.
+TEST(QtProfileStore, OnlyARegularFileIsReadOrWritten) {
+    const fs::path pipe = ConfigHome::File().parent_path() / "pipe";
+    fs::create_directories(pipe.parent_path());
+    fs::remove(ConfigHome::File());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    fs::create_symlink(pipe, ConfigHome::File());
+    {
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 15), 15);
+        WriteSettingsInt(store, "MaxThreads", 9);
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
+        EXPECT_FALSE(store.Flush());
+    }
+    EXPECT_TRUE(fs::is_symlink(ConfigHome::File()));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    fs::remove(ConfigHome::File());
+    fs::remove(pipe);
+}
+
 // Only the program's own file is read: not the organisation file beside its folder, nor a
 // system-wide one, whatever they hold.
 TEST(QtProfileStore, NoOtherFileStandsIn) {
