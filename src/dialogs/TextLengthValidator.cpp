@@ -12,35 +12,16 @@ TextLengthValidator::TextLengthValidator(int maxChars, QLineEdit* edit)
             [this](const QString& text) { m_lastText = text; });
 }
 
-QValidator::State TextLengthValidator::validate(QString& input, int& pos) const {
+QValidator::State TextLengthValidator::validate(QString& input, int&) const {
     const int length = CoreLength(input);
     if (length <= m_maxChars) {
         return Acceptable;
     }
+    // A longer text the program put there may be shortened, not lengthened. Anything else too
+    // long is refused whole: the check cannot tell a paste from an undo that brings back a
+    // longer text, and cutting that would change the value behind the user's back.
     const int lastLength = CoreLength(m_lastText);
-    if (lastLength > m_maxChars) {
-        return length <= lastLength ? Intermediate : Invalid;
-    }
-    // The text fitted before, so this is an insertion that ends at the cursor and is at least as
-    // long as the excess: drop its last characters, one core character (a surrogate pair counts
-    // as one) at a time.
-    int excess = length - m_maxChars;
-    int cut = pos;
-    while (excess > 0 && cut > 0) {
-        const bool pair =
-            cut >= 2 && input.at(cut - 1).isLowSurrogate() && input.at(cut - 2).isHighSurrogate();
-        cut -= pair ? 2 : 1;
-        --excess;
-    }
-    QString kept = input;
-    kept.remove(cut, pos - cut);
-    // Nothing of it fits: refused, as a keystroke into a full edit is.
-    if (excess > 0 || kept == m_lastText) {
-        return Invalid;
-    }
-    input = kept;
-    pos = cut;
-    return Acceptable;
+    return lastLength > m_maxChars && length <= lastLength ? Intermediate : Invalid;
 }
 
 int TextLengthValidator::CoreLength(const QString& text) {

@@ -8,10 +8,10 @@ class QLineEdit;
 namespace perivant {
 
 // Limits what the user can type or paste into an edit to a number of Windows-1252 characters,
-// the measure the core stores. Like a limited edit box it keeps the part of a paste that fits.
-// Unlike a widget's maximum length it leaves a longer text that the program puts into the edit
-// whole (SetWholeText), so a value is never cut without the user seeing it; the user may then
-// shorten that text but not lengthen it.
+// the measure the core stores; a paste that does not fit is refused whole. Unlike a widget's
+// maximum length it leaves a longer text that the program puts into the edit whole
+// (SetWholeText), so a value is never cut without the user seeing it; the user may then shorten
+// that text but not lengthen it.
 class TextLengthValidator : public QValidator {
     Q_OBJECT
 public:
@@ -27,8 +27,8 @@ public:
 
 private:
     int m_maxChars;
-    // The edit's text before the change being checked: it tells an insertion into a text that
-    // fitted from edits of a longer text the program put there.
+    // The edit's text before the change being checked: it tells edits of a longer text the
+    // program put there from the rest.
     QString m_lastText;
 };
 

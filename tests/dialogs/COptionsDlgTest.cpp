@@ -186,17 +186,26 @@ void COptionsDlgTest::overlongURLIsRefused() {
     QCOMPARE(dlg.m_strMasterURL, longURL);
 
     // Nothing can be added to the longer text, by typing or pasting.
-    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_End);
-    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_B);
-    PasteInto(dlg.GetDlgItem(1004), QStringLiteral("more"));
-    QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString::fromStdString(longURL));
-    // Typing stops at the limit; a pasted address keeps its first 1000 characters.
-    TypeInto(dlg.GetDlgItem(1004), QString(1005, QLatin1Char('u')));
-    QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString(1000, QLatin1Char('u')));
-    QTest::keyClick(dlg.GetDlgItem(1004), Qt::Key_A, Qt::ControlModifier);
-    PasteInto(dlg.GetDlgItem(1004), QString::fromStdString(longURL));
-    QCOMPARE(TextOf(dlg.GetDlgItem(1004)), QString::fromStdString(longURL.substr(0, 1000)));
-    TypeInto(dlg.GetDlgItem(1004), QString(1000, QLatin1Char('u')));
+    auto* url = qobject_cast<QLineEdit*>(dlg.GetDlgItem(1004));
+    QTest::keyClick(url, Qt::Key_End);
+    QTest::keyClick(url, Qt::Key_B);
+    PasteInto(url, QStringLiteral("more"));
+    QCOMPARE(url->text(), QString::fromStdString(longURL));
+    // Undo brings back the longer text whole, and OK refuses it again.
+    url->setSelection(0, 900);
+    QTest::keyClick(url, Qt::Key_Delete);
+    QCOMPARE(url->text().size(), qsizetype(longURL.size() - 900));
+    QTest::keyClick(url, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(url->text(), QString::fromStdString(longURL));
+    ClickButton(dlg.GetDlgItem(1));
+    QCOMPARE(prompts.messages.back(), std::string("Please enter no more than 1000 characters."));
+    QCOMPARE(dlg.m_strMasterURL, longURL);
+    // Typing stops at the limit; an address too long to paste is refused whole.
+    TypeInto(url, QString(1005, QLatin1Char('u')));
+    QCOMPARE(url->text(), QString(1000, QLatin1Char('u')));
+    QTest::keyClick(url, Qt::Key_A, Qt::ControlModifier);
+    PasteInto(url, QString::fromStdString(longURL));
+    QCOMPARE(url->text(), QString(1000, QLatin1Char('u')));
     ClickButton(dlg.GetDlgItem(1));
     QCOMPARE(prompts.messages.back(), std::string("Please enter an integer."));
     TypeInto(dlg.GetDlgItem(1022), QStringLiteral("30"));

@@ -280,23 +280,30 @@ void CServerFilterDlgTest::textBoxesTakeAtMost100Characters() {
     QTest::keyClick(comments, Qt::Key_Y);
     QCOMPARE(comments->text(), QString(100, QLatin1Char('x')));
 
-    // A paste keeps its first characters that fit, at the cursor, and the rest of the text.
+    // A paste goes in whole at the cursor when it fits, and not at all when it does not.
     TypeInto(comments, QString(97, QLatin1Char('x')));
     QTest::keyClick(comments, Qt::Key_Home);
-    PasteInto(comments, QStringLiteral("ABCDEFGHIJ"));
+    PasteInto(comments, QStringLiteral("ABCD"));
+    QCOMPARE(comments->text(), QString(97, QLatin1Char('x')));
+    PasteInto(comments, QStringLiteral("ABC"));
     QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
     QCOMPARE(comments->cursorPosition(), 3);
-    // Into a full box nothing goes, and the text stays as it was.
-    PasteInto(comments, QStringLiteral("Z"));
-    QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
-    // A selection is replaced by as much of the paste as fits in its place and the room left.
+    // A selection makes room for what replaces it.
     comments->setSelection(0, 3);
-    PasteInto(comments, QStringLiteral("0123456789"));
+    PasteInto(comments, QStringLiteral("0123"));
+    QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
+    comments->setSelection(0, 3);
+    PasteInto(comments, QStringLiteral("012"));
     QCOMPARE(comments->text(), QStringLiteral("012") + QString(97, QLatin1Char('x')));
+    // A refused paste leaves the undo history as it was: undo takes back the last paste made.
+    QTest::keyClick(comments, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(comments->text(), QStringLiteral("ABC") + QString(97, QLatin1Char('x')));
     // A character outside the basic plane is one character of the stored text.
     TypeInto(comments, QString(98, QLatin1Char('x')));
     const QString face = QString::fromUtf16(u"\U0001F600");
     PasteInto(comments, face + face + face);
+    QCOMPARE(comments->text(), QString(98, QLatin1Char('x')));
+    PasteInto(comments, face + face);
     QCOMPARE(comments->text(), QString(98, QLatin1Char('x')) + face + face);
 
     // The longer stored pattern may be shortened, but nothing is added to it.
@@ -305,6 +312,12 @@ void CServerFilterDlgTest::textBoxesTakeAtMost100Characters() {
     QCOMPARE(names->text(), QString(39999, QLatin1Char('n')));
     QTest::keyClick(names, Qt::Key_Y);
     PasteInto(names, QStringLiteral("more"));
+    QCOMPARE(names->text(), QString(39999, QLatin1Char('n')));
+    // Shortened until it fits, it comes back whole with undo.
+    names->setSelection(0, 39990);
+    QTest::keyClick(names, Qt::Key_Delete);
+    QCOMPARE(names->text(), QString(9, QLatin1Char('n')));
+    QTest::keyClick(names, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(names->text(), QString(39999, QLatin1Char('n')));
 
     ClickButton(dlg.GetDlgItem(1));
