@@ -28,14 +28,18 @@ namespace perivant {
 
 namespace {
 
-// Longer runs without a space make word wrapping slow; no real word comes near it.
+// Longer runs without a break make word wrapping slow; no real word comes near it.
 constexpr qsizetype kLongestWordWrapped = 2000;
 
+// The longest run of characters between two places where word wrapping may break a line. Only
+// blanks and line ends count: a no-break space is no such place.
 qsizetype LongestUnbrokenRun(const QString& text) {
     qsizetype longest = 0;
     qsizetype run = 0;
     for (QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
+        const bool breaks = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' ||
+                            c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+        run = breaks ? 0 : run + 1;
         longest = std::max(longest, run);
     }
     return longest;
@@ -223,6 +227,8 @@ void CServerInfoView::ShowServerDetails(const ServerInfo& info) {
     // Fitting a run without a break to the width tries every break point of the run again for
     // each line: a long one from a server held this thread for seconds to minutes. Such a run
     // wraps anywhere either way; the rest of that text then does too.
+    // Emptied first: a new mode lays out the text already there again, the last server's.
+    m_comments->clear();
     m_comments->setWordWrapMode(LongestUnbrokenRun(comments) > kLongestWordWrapped
                                     ? QTextOption::WrapAnywhere
                                     : QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -220,6 +220,25 @@ private slots:
         info.SessionComments = "Fly with us " + std::string(1999, 'c') + " tonight";
         view->ShowServerDetails(info);
         QCOMPARE(comments->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+        // No-break spaces are no place to break a line.
+        info.SessionComments.clear();
+        for (int i = 0; i < 1500; ++i) {
+            info.SessionComments += "a\xA0";
+        }
+        view->ShowServerDetails(info);
+        QCOMPARE(comments->wordWrapMode(), QTextOption::WrapAnywhere);
+
+        // Shown, the pane lays its text out: the next server's short comment does not first lay
+        // out the last one's long run again at word boundaries (for this one, past the test's
+        // time limit).
+        view->show();
+        info.SessionComments = std::string(4000000, 'c');
+        view->ShowServerDetails(info);
+        info.SessionComments = "Short and sweet";
+        view->ShowServerDetails(info);
+        QCOMPARE(comments->toPlainText(), QStringLiteral("Short and sweet"));
+        QCOMPARE(comments->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
 
     void webSiteButtonOnlyForHttpAddresses_data() {
