@@ -540,6 +540,11 @@ void CMainFrame::paintEvent(QPaintEvent* event) {
 }
 
 void CMainFrame::OnStartupComplete() {
+    // A window closed before its start-up completes (while it waited for its first paint, say)
+    // neither refreshes nor saves again after the closing step.
+    if (m_closed) {
+        return;
+    }
     if (m_settings.WindowMaximized && !m_startupFinished) {
         // The window system maximizes the window later, not within this call: the rest waits
         // for the new size, or gives up waiting after a while.
@@ -553,7 +558,8 @@ void CMainFrame::OnStartupComplete() {
 
 void CMainFrame::FinishStartup() {
     // Once only: the refresh below may run message boxes, in which the fallback timer fires.
-    if (m_startupFinished) {
+    // Nothing of it after the closing step.
+    if (m_startupFinished || m_closed) {
         return;
     }
     m_startupFinished = true;

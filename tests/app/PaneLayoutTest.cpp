@@ -174,6 +174,37 @@ private slots:
         QCOMPARE(sortOrder, 77);
     }
 
+    // Closed while start-up completion waits for the window system to maximize the window: it
+    // neither refreshes nor saves after the closing step.
+    void closingWhileWaitingForTheMaximizeEndsStartup() {
+        QtProfileStore store;
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
+        store.WriteInt(kSettingsSection, "WindowMaximized", 1);
+        AppSettings settings;
+        LoadSettings(settings, store, 1280, 1024);
+        ScriptedPrompts prompts;
+        auto network = std::make_shared<FakeNetwork>();
+        CPerivantDoc document(settings, store);
+        auto frame = std::make_unique<CMainFrame>(
+            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
+        document.OnNewDocument(*frame);
+        // Already maximized, the window gets no new size: completion waits its full time.
+        frame->setWindowState(Qt::WindowMaximized);
+        frame->show();
+        QTest::qWait(300);
+        QVERIFY(frame->close());
+        store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
+        QTest::qWait(1200);
+        const int sortOrder = store.ReadInt(kSettingsSection, "ServerSortOrder", 0);
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
+        store.WriteInt(kSettingsSection, "WindowMaximized", 0);
+        store.WriteInt(kSettingsSection, "ServerSortOrder", 2);
+        QCOMPARE(network->Fetches(), 0);
+        QVERIFY(prompts.messages.empty());
+        QCOMPARE(sortOrder, 77);
+        QVERIFY(!settings.WindowReady);
+    }
+
     // Saved from a maximized window, the panes come back as saved at every start: the window
     // is shown in its restored rectangle first and maximized by the window system later.
     void maximizedWindowKeepsItsPanes() {
