@@ -280,6 +280,12 @@ void CServerListView::keyPressEvent(QKeyEvent* event) {
     if (!event->isAutoRepeat()) {
         m_keysDown.insert(event->key());
     }
+    // With no row current, Qt takes every move to the first row; End and Page Down start from
+    // it, as they would from the first row made current.
+    if (!currentIndex().isValid() && m_model->rowCount() > 0 &&
+        (event->key() == Qt::Key_End || event->key() == Qt::Key_PageDown)) {
+        selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+    }
     QTreeView::keyPressEvent(event);
 }
 

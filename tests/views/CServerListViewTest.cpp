@@ -537,6 +537,13 @@ private slots:
             QCOMPARE(m_view->SelectedServers().front(), m_view->ServerAtRow(0));
             QCOMPARE(qvariant_cast<ServerPtr>(selected.takeLast().at(0)), m_view->ServerAtRow(0));
         }
+        // End goes to the last one.
+        m_view->clearSelection();
+        m_view->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        QFocusEvent entered(QEvent::FocusIn, Qt::TabFocusReason);
+        QApplication::sendEvent(m_view.get(), &entered);
+        QTest::keyClick(m_view.get(), Qt::Key_End);
+        QCOMPARE(m_view->SelectedServers(), std::vector<ServerPtr>{m_view->ServerAtRow(2)});
     }
 
     void selectingADirectXServerExplainsUntilTicked() {
