@@ -87,7 +87,7 @@ void CPerivantApp::ExitWhenFirstRefreshDone() {
                          std::fflush(stderr);
                          // Leaves the message loop without the closing step: no appeal, nothing
                          // saved.
-                         QCoreApplication::quit();
+                         QCoreApplication::exit(0);
                      });
 }
 
