@@ -626,10 +626,13 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The closing step begins here: start-up completion, whose timers may fire inside the
+    // closing appeal's message loop, no longer runs.
+    m_closed = true;
     if (m_services.document.CanCloseFrame()) {
-        m_closed = true;
         event->accept();
     } else {
+        m_closed = false;
         event->ignore();
     }
 }

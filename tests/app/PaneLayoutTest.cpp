@@ -1,10 +1,12 @@
 // The main window's panes across restarts: sizes saved at start-up come back unchanged at the
 // next start, so the layout the user left does not creep from one start to the next.
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -202,6 +204,38 @@ private slots:
         QCOMPARE(network->Fetches(), 0);
         QVERIFY(prompts.messages.empty());
         QCOMPARE(sortOrder, 77);
+        QVERIFY(!settings.WindowReady);
+    }
+
+    // Closed before its first paint, with the closing appeal open while start-up completion's
+    // timers fire: no start-up refresh and no start-up save inside the appeal.
+    void closingAppealHoldsOffStartup() {
+        QtProfileStore store;
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
+        AppSettings settings;
+        LoadSettings(settings, store, 1280, 1024);
+        settings.ShowCloseMsg = true;
+        ScriptedPrompts prompts;
+        auto network = std::make_shared<FakeNetwork>();
+        CPerivantDoc document(settings, store);
+        int appeals = 0;
+        document.RunClosingAppeal = [&appeals](const std::string&) {
+            ++appeals;
+            QEventLoop appeal;
+            QTimer::singleShot(2500, &appeal, &QEventLoop::quit);
+            appeal.exec();
+            return true;
+        };
+        auto frame = std::make_unique<CMainFrame>(
+            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
+        document.OnNewDocument(*frame);
+        frame->show();
+        QTimer::singleShot(0, frame.get(), [&frame] { frame->close(); });
+        QTRY_COMPARE_WITH_TIMEOUT(appeals, 1, 5000);
+        QTest::qWait(2700);
+        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
+        QCOMPARE(network->Fetches(), 0);
+        QVERIFY(prompts.messages.empty());
         QVERIFY(!settings.WindowReady);
     }
 
