@@ -17,11 +17,27 @@ QValidator::State TextLengthValidator::validate(QString& input, int&) const {
     if (length <= m_maxChars) {
         return Acceptable;
     }
-    // A longer text the program put there may be shortened, not lengthened. Anything else too
-    // long is refused whole: the check cannot tell a paste from an undo that brings back a
-    // longer text, and cutting that would change the value behind the user's back.
-    const int lastLength = CoreLength(m_lastText);
-    return lastLength > m_maxChars && length <= lastLength ? Intermediate : Invalid;
+    // A longer text the program put there may be shortened by deleting from it, nothing added.
+    // Anything else too long is refused whole: the check cannot tell a paste from an undo that
+    // brings back a longer text, and cutting that would change the value behind the user's back.
+    return CoreLength(m_lastText) > m_maxChars && IsDeletionFrom(m_lastText, input) ? Intermediate
+                                                                                    : Invalid;
+}
+
+bool TextLengthValidator::IsDeletionFrom(const QString& before, const QString& after) {
+    if (after.size() >= before.size()) {
+        return false;
+    }
+    qsizetype head = 0;
+    while (head < after.size() && after[head] == before[head]) {
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < after.size() - head &&
+           after[after.size() - 1 - tail] == before[before.size() - 1 - tail]) {
+        ++tail;
+    }
+    return head + tail == after.size();
 }
 
 int TextLengthValidator::CoreLength(const QString& text) {

@@ -10,8 +10,8 @@ namespace perivant {
 // Limits what the user can type or paste into an edit to a number of Windows-1252 characters,
 // the measure the core stores; a paste that does not fit is refused whole. Unlike a widget's
 // maximum length it leaves a longer text that the program puts into the edit whole
-// (SetWholeText), so a value is never cut without the user seeing it; the user may then shorten
-// that text but not lengthen it.
+// (SetWholeText), so a value is never cut without the user seeing it; the user may then delete
+// from that text but add nothing to it.
 class TextLengthValidator : public QValidator {
     Q_OBJECT
 public:
@@ -24,6 +24,9 @@ public:
 
     // Puts the program's own value into an edit, whole, whatever its length.
     static void SetWholeText(QLineEdit& edit, const QString& text);
+
+    // Whether after is before with one run of characters taken out.
+    static bool IsDeletionFrom(const QString& before, const QString& after);
 
 private:
     int m_maxChars;

@@ -313,6 +313,10 @@ void CServerFilterDlgTest::textBoxesTakeAtMost100Characters() {
     QTest::keyClick(names, Qt::Key_Y);
     PasteInto(names, QStringLiteral("more"));
     QCOMPARE(names->text(), QString(39999, QLatin1Char('n')));
+    // Nor is it replaced by another text too long to type, shorter as that may be.
+    names->selectAll();
+    PasteInto(names, QString(150, QLatin1Char('P')));
+    QCOMPARE(names->text(), QString(39999, QLatin1Char('n')));
     // Shortened until it fits, it comes back whole with undo.
     names->setSelection(0, 39990);
     QTest::keyClick(names, Qt::Key_Delete);
