@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/AppSettings.h"
 #include "app/CMainFrame.h"
@@ -45,6 +47,53 @@ char* toString(const Panes& p) {
                                .arg(p.planHeight));
 }
 
+// Prompts that can act while a message shows, as a user who closes the window then does.
+class HookedPrompts : public ScriptedPrompts {
+public:
+    std::function<void()> onMessage;
+    void ShowMessage(const std::string& text) override {
+        ScriptedPrompts::ShowMessage(text);
+        if (onMessage) {
+            onMessage();
+        }
+    }
+};
+
+using StoredInts = std::vector<std::pair<const char*, int>>;
+
+// One run of the main window over the stored settings (with the given values written first), on
+// a fake network. When it ends, the values after are written, so later runs start as before.
+struct Session {
+    explicit Session(const StoredInts& before = {}, StoredInts after = {})
+        : restore(std::move(after)) {
+        for (const auto& [name, value] : before) {
+            store.WriteInt(kSettingsSection, name, value);
+        }
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        LoadSettings(settings, store, screen.width(), screen.height());
+    }
+    ~Session() {
+        frame.reset();
+        for (const auto& [name, value] : restore) {
+            store.WriteInt(kSettingsSection, name, value);
+        }
+    }
+    CMainFrame& Open() {
+        frame = std::make_unique<CMainFrame>(
+            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
+        document.OnNewDocument(*frame);
+        return *frame;
+    }
+
+    StoredInts restore;
+    QtProfileStore store;
+    AppSettings settings;
+    HookedPrompts prompts;
+    std::shared_ptr<FakeNetwork> network = std::make_shared<FakeNetwork>();
+    CPerivantDoc document{settings, store};
+    std::unique_ptr<CMainFrame> frame;
+};
+
 }  // namespace
 
 class PaneLayoutTest : public QObject {
@@ -57,24 +106,16 @@ private:
     // killing, as it were: what start-up completion saved stays in the store. Returns the
     // settings record as start-up left it.
     AppSettings StartOnce(const std::function<void(CMainFrame&)>& whileOpen = {}) {
-        QtProfileStore store;
-        AppSettings settings;
-        const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        LoadSettings(settings, store, screen.width(), screen.height());
-        auto network = std::make_shared<FakeNetwork>();
-        ScriptedPrompts prompts;
-        CPerivantDoc document(settings, store);
-        auto frame = std::make_unique<CMainFrame>(
-            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
-        document.OnNewDocument(*frame);
-        frame->show();
-        if (!QTest::qWaitFor([&] { return settings.WindowReady; }, 10000)) {
+        Session run;
+        CMainFrame& frame = run.Open();
+        frame.show();
+        if (!QTest::qWaitFor([&run] { return run.settings.WindowReady; }, 10000)) {
             qWarning("start-up never completed");
         }
         if (whileOpen) {
-            whileOpen(*frame);
+            whileOpen(frame);
         }
-        return settings;
+        return run.settings;
     }
 
 private slots:
@@ -144,99 +185,58 @@ private slots:
     // Closed while the start-up refresh shows its error: the closing step saved the settings,
     // and start-up completion, resumed when the message goes, saves nothing after it.
     void closingDuringStartupSavesNothingAfterTheClosingStep() {
-        QtProfileStore store;
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
-        AppSettings settings;
-        LoadSettings(settings, store, 1280, 1024);
-        class ClosingPrompts : public ScriptedPrompts {
-        public:
-            std::function<void()> onMessage;
-            void ShowMessage(const std::string& text) override {
-                ScriptedPrompts::ShowMessage(text);
-                if (onMessage) {
-                    onMessage();
-                }
-            }
-        } prompts;
-        CPerivantDoc document(settings, store);
-        auto frame = std::make_unique<CMainFrame>(CMainFrame::Services{
-            settings, store, prompts, document, std::make_shared<FakeNetwork>(), [] { return 9; }});
-        prompts.onMessage = [&] {
-            QVERIFY(frame->close());
+        Session run({{"RefreshAtStartup", 1}}, {{"RefreshAtStartup", 0}, {"ServerSortOrder", 2}});
+        run.prompts.onMessage = [&run] {
+            QVERIFY(run.frame->close());
             // Anything written from here on comes after the closing step.
-            store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
+            run.store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
         };
-        document.OnNewDocument(*frame);
-        frame->show();
-        QTRY_COMPARE_WITH_TIMEOUT(prompts.messages.size(), size_t(1), 10000);
+        run.Open().show();
+        QTRY_COMPARE_WITH_TIMEOUT(run.prompts.messages.size(), size_t(1), 10000);
         QTest::qWait(100);
-        const int sortOrder = store.ReadInt(kSettingsSection, "ServerSortOrder", 0);
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
-        store.WriteInt(kSettingsSection, "ServerSortOrder", 2);
-        QCOMPARE(sortOrder, 77);
+        QCOMPARE(run.store.ReadInt(kSettingsSection, "ServerSortOrder", 0), 77);
     }
 
     // Closed while start-up completion waits for the window system to maximize the window: it
     // neither refreshes nor saves after the closing step.
     void closingWhileWaitingForTheMaximizeEndsStartup() {
-        QtProfileStore store;
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
-        store.WriteInt(kSettingsSection, "WindowMaximized", 1);
-        AppSettings settings;
-        LoadSettings(settings, store, 1280, 1024);
-        ScriptedPrompts prompts;
-        auto network = std::make_shared<FakeNetwork>();
-        CPerivantDoc document(settings, store);
-        auto frame = std::make_unique<CMainFrame>(
-            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
-        document.OnNewDocument(*frame);
+        Session run({{"RefreshAtStartup", 1}, {"WindowMaximized", 1}},
+                    {{"RefreshAtStartup", 0}, {"WindowMaximized", 0}, {"ServerSortOrder", 2}});
+        CMainFrame& frame = run.Open();
         // Already maximized, the window gets no new size: completion waits its full time.
-        frame->setWindowState(Qt::WindowMaximized);
-        frame->show();
+        frame.setWindowState(Qt::WindowMaximized);
+        frame.show();
         QTest::qWait(300);
-        QVERIFY(frame->close());
-        store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
+        QVERIFY(frame.close());
+        run.store.WriteInt(kSettingsSection, "ServerSortOrder", 77);
         QTest::qWait(1200);
-        const int sortOrder = store.ReadInt(kSettingsSection, "ServerSortOrder", 0);
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
-        store.WriteInt(kSettingsSection, "WindowMaximized", 0);
-        store.WriteInt(kSettingsSection, "ServerSortOrder", 2);
-        QCOMPARE(network->Fetches(), 0);
-        QVERIFY(prompts.messages.empty());
-        QCOMPARE(sortOrder, 77);
-        QVERIFY(!settings.WindowReady);
+        QCOMPARE(run.network->Fetches(), 0);
+        QVERIFY(run.prompts.messages.empty());
+        QCOMPARE(run.store.ReadInt(kSettingsSection, "ServerSortOrder", 0), 77);
+        QVERIFY(!run.settings.WindowReady);
     }
 
     // Closed before its first paint, with the closing appeal open while start-up completion's
     // timers fire: no start-up refresh and no start-up save inside the appeal.
     void closingAppealHoldsOffStartup() {
-        QtProfileStore store;
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 1);
-        AppSettings settings;
-        LoadSettings(settings, store, 1280, 1024);
-        settings.ShowCloseMsg = true;
-        ScriptedPrompts prompts;
-        auto network = std::make_shared<FakeNetwork>();
-        CPerivantDoc document(settings, store);
+        Session run({{"RefreshAtStartup", 1}}, {{"RefreshAtStartup", 0}});
+        run.settings.ShowCloseMsg = true;
         int appeals = 0;
-        document.RunClosingAppeal = [&appeals](const std::string&) {
+        run.document.RunClosingAppeal = [&appeals](const std::string&) {
             ++appeals;
             QEventLoop appeal;
             QTimer::singleShot(2500, &appeal, &QEventLoop::quit);
             appeal.exec();
             return true;
         };
-        auto frame = std::make_unique<CMainFrame>(
-            CMainFrame::Services{settings, store, prompts, document, network, [] { return 9; }});
-        document.OnNewDocument(*frame);
-        frame->show();
-        QTimer::singleShot(0, frame.get(), [&frame] { frame->close(); });
+        CMainFrame& frame = run.Open();
+        frame.show();
+        QTimer::singleShot(0, &frame, [&frame] { frame.close(); });
         QTRY_COMPARE_WITH_TIMEOUT(appeals, 1, 5000);
         QTest::qWait(2700);
-        store.WriteInt(kSettingsSection, "RefreshAtStartup", 0);
-        QCOMPARE(network->Fetches(), 0);
-        QVERIFY(prompts.messages.empty());
-        QVERIFY(!settings.WindowReady);
+        QCOMPARE(run.network->Fetches(), 0);
+        QVERIFY(run.prompts.messages.empty());
+        QVERIFY(!run.settings.WindowReady);
     }
 
     // Saved from a maximized window, the panes come back as saved at every start: the window
