@@ -69,6 +69,9 @@ struct Transfer {
     bool skippedStatus = false;
     // Whether the response whose headers are arriving names a place to go on to.
     bool hasLocation = false;
+    // Set when a request goes out, cleared by its reply's status line: tells a reply that is
+    // not HTTP after a redirect from a redirect to a refused scheme, which never connects.
+    bool awaitingStatusLine = false;
 };
 
 long ResponseCode(const Transfer& transfer) {
@@ -80,6 +83,7 @@ long ResponseCode(const Transfer& transfer) {
 int OnConnected(void* user, char*, char*, int, int) {
     auto* transfer = static_cast<Transfer*>(user);
     transfer->waitingForData = true;
+    transfer->awaitingStatusLine = true;
     transfer->lastActivity = Clock::now();
     return CURL_PREREQFUNC_OK;
 }
@@ -116,6 +120,7 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     transfer->lastActivity = Clock::now();
     if (length >= 5 && std::memcmp(data, "HTTP/", 5) == 0) {
         transfer->hasLocation = false;
+        transfer->awaitingStatusLine = false;
     } else if (IsLocationHeader(data, length)) {
         transfer->hasLocation = true;
     }
@@ -242,8 +247,10 @@ bool IsNotHttpReply(CURLcode code, const Transfer& transfer) {
     if (code == CURLE_WEIRD_SERVER_REPLY) {
         return true;
     }
-    // The same error after a redirect means the new address used a refused scheme.
-    return code == CURLE_UNSUPPORTED_PROTOCOL && ResponseCode(transfer) == 0;
+    // libcurl gives the same error for a redirect to a refused scheme; only a request that went
+    // out and got no status line back, the first or one after a redirect, had a reply not HTTP.
+    return code == CURLE_UNSUPPORTED_PROTOCOL &&
+           (ResponseCode(transfer) == 0 || transfer.awaitingStatusLine);
 }
 
 }  // namespace

@@ -263,6 +263,8 @@ TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {
     LoopbackHttpServer server([](Connection& connection, const std::string& request) {
         if (RequestPath(request) == "/banner") {
             connection.Send("SSH-2.0-Banner\r\nwhatever follows\r\n");
+        } else if (RequestPath(request) == "/moved") {
+            connection.Send(Reply("302 Found", "", "Location: /banner\r\n"));
         } else if (RequestPath(request) == "/garbled") {
             connection.Send("HTTP/1.1 abc\r\n\r\nbody");
         } else {
@@ -270,7 +272,8 @@ TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {
         }
     });
     HttpClient client;
-    for (const std::string path : {"/banner", "/garbled", "/badheader"}) {
+    // After a redirect too: the reply at the new address is what failed, not the redirect.
+    for (const std::string path : {"/banner", "/garbled", "/badheader", "/moved"}) {
         Fetch fetch = Get(client, server.Port(), path);
         EXPECT_EQ(fetch.result, -1) << path;
         EXPECT_EQ(fetch.body, kMarker) << path;
