@@ -1,5 +1,7 @@
 #include "polling/MasterServerList.h"
 
+#include <algorithm>
+
 #include "text/CaseCompare.h"
 #include "text/IntegerValue.h"
 #include "text/SplitText.h"
@@ -38,9 +40,20 @@ bool MasterServerList::ParseUrl(const std::string& url, MasterRequestTarget& tar
     return true;
 }
 
-bool MasterServerList::SplitReply(const std::string& body, std::vector<std::string>& lines) {
-    SplitText(body, "\n", false, lines);
-    return !lines.empty() && StartsWithNoCase(lines[0], kHeaderMarker);
+bool MasterServerList::NextLine(std::string_view body, size_t& from, std::string_view& line) {
+    while (from < body.size()) {
+        const size_t end = std::min(body.find('\n', from), body.size());
+        line = body.substr(from, end - from);
+        from = end + 1;
+        if (!line.empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MasterServerList::IsHeader(std::string_view line) {
+    return StartsWithNoCase(line, kHeaderMarker);
 }
 
 std::string_view MasterServerList::LeadingFields(std::string_view line, size_t count) {

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace perivant {
 
@@ -21,9 +20,13 @@ public:
     // the URL yields no host at all (empty, "http:", "http://"): no request may be sent then.
     static bool ParseUrl(const std::string& url, MasterRequestTarget& target);
 
-    // The reply's lines (empty ones dropped); false when the first does not begin with the
-    // header marker, in any capitals.
-    static bool SplitReply(const std::string& body, std::vector<std::string>& lines);
+    // The reply's next line at or after from, empty ones skipped, and from moved past it; false
+    // when none is left. Lines are read in place: a reply of millions of short lines must not
+    // become millions of texts.
+    static bool NextLine(std::string_view body, size_t& from, std::string_view& line);
+
+    // Whether a reply's first line begins with the header marker, in any capitals.
+    static bool IsHeader(std::string_view line);
 
     // The line up to its count-th "|" (not included), or all of it when it has fewer.
     static std::string_view LeadingFields(std::string_view line, size_t count);

@@ -255,12 +255,12 @@ void ServerManager::FetchServerList() {
         ShowAndEndFetch(FetchFailureMessage(result, std::move(errorText)));
         return;
     }
-    std::vector<std::string> lines;
-    if (!MasterServerList::SplitReply(body, lines)) {
+    size_t next = 0;
+    std::string_view line;
+    if (!MasterServerList::NextLine(body, next, line) || !MasterServerList::IsHeader(line)) {
         ShowAndEndFetch(kBadListMessage);
         return;
     }
-    std::string().swap(body);
 
     m_masterFetchBusy = false;
     ReleaseAllServers();
@@ -268,11 +268,11 @@ void ServerManager::FetchServerList() {
     std::shared_ptr<PollingState> state = m_state;
     bool queued = false;
     std::vector<std::string> fields;
-    for (const std::string& line : lines) {
+    while (MasterServerList::NextLine(body, next, line)) {
         if (state->Closing.load()) {
             return;
         }
-        if (line.empty() || line[0] == '#') {
+        if (line[0] == '#') {
             continue;
         }
         // No keyword reads past field 4: a line of a million "|" must not become a million texts.

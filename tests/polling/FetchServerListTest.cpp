@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include "app/AppSettings.h"
 #include "app/MemoryProfileStore.h"
@@ -20,6 +21,12 @@ const char kNoServers[] =
     "No servers are currently registered with the Master Server.\nPlease try again later.";
 const std::string kServerLine =
     "Server|127.0.0.2|23456||00000000-0000-0000-00-00-00-00-00-00-00-00";
+
+long PeakResidentKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 class FetchServerListTest : public ::testing::Test {
 protected:
@@ -138,6 +145,25 @@ TEST_F(FetchServerListTest, FailuresLeaveThePreviousServersListed) {
     EXPECT_EQ(manager->Servers().Count(), 1u);
     EXPECT_EQ(frame->Count(MsgServersReleased), 0);
     EXPECT_FALSE(manager->MasterFetchBusy());
+}
+
+TEST_F(FetchServerListTest, BlankLinesAndMillionsOfTinyLines) {
+    Fetch("\n\nCorvaneServerList\n\n\n" + kServerLine);
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(manager->Servers().Count(), 1u);
+
+    // Eight million lines of one letter: read through to the end without a text per line.
+    std::string tiny(16 * 1024 * 1024, '\n');
+    const std::string header = "CorvaneServerList\n";
+    tiny.replace(0, header.size(), header);
+    for (size_t i = header.size(); i + 1 < tiny.size(); i += 2) {
+        tiny[i] = 'x';
+    }
+    const long before = PeakResidentKilobytes();
+    Fetch(tiny);
+    EXPECT_EQ(prompts.messages.back(), kNoServers);
+    // A text per line took some 260 MB more; the reply and its copies take a fraction of that.
+    EXPECT_LT(PeakResidentKilobytes() - before, 128 * 1024) << PeakResidentKilobytes() - before;
 }
 
 TEST_F(FetchServerListTest, UrlWithoutHostSendsNothing) {
