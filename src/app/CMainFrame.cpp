@@ -358,8 +358,12 @@ void CMainFrame::ClearDetails() {
 
 void CMainFrame::DropServerRow(const ServerPtr& record) {
     m_serverList->RemoveServerRow(record.get());
-    m_players->ClearPlayerRows();
-    m_flightPlans->ClearFlightPlanRows();
+    // The panes stay when they describe another server, the one still selected: emptying them
+    // left its comments and address shown without its players and flight plans.
+    if (m_serverList->SelectedServerCount() != 1) {
+        m_players->ClearPlayerRows();
+        m_flightPlans->ClearFlightPlanRows();
+    }
     UpdateCommandEnabling();
 }
 

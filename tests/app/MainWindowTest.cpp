@@ -257,6 +257,22 @@ private slots:
                  std::string("Please select at least one server to refresh."));
     }
 
+    void droppingAnotherServerKeepsTheShownDetails() {
+        CServerListView* list = m_frame->ServerListView();
+        ClickRow(0);
+        ServerPtr shown = list->ServerAtRow(0);
+        QVERIFY(shown && !shown->Info()->Players.empty());
+        QTRY_VERIFY(m_frame->PlayerView()->topLevelItemCount() > 0);
+        const int players = m_frame->PlayerView()->topLevelItemCount();
+        const int rows = list->ServerRowCount();
+        m_frame->HandleMessage(MsgServerDropped, list->ServerAtRow(2));
+        QCOMPARE(list->ServerRowCount(), rows - 1);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), players);
+        // Dropping the shown server itself empties them.
+        m_frame->HandleMessage(MsgServerDropped, shown);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
+    }
+
     void releasedServersTakeTheSelectionAlong() {
         CServerListView* list = m_frame->ServerListView();
         QAction* refreshSelected = nullptr;
