@@ -6,10 +6,12 @@ namespace perivant {
 
 WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h) {
     WindowRect r = saved;
-    if (r.left < 0 || r.left > w) {
+    // An edge at the display's far end would open the window wholly beside the display (say
+    // after the monitor it stood on was unplugged), and it would be saved there again.
+    if (r.left < 0 || r.left >= w) {
         r.left = 0;
     }
-    if (r.top < 0 || r.top > h) {
+    if (r.top < 0 || r.top >= h) {
         r.top = 0;
     }
     if (r.right > w || r.right < 0) {
@@ -24,6 +26,13 @@ WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h)
     }
     if (static_cast<long long>(r.bottom) - r.top < 100) {
         r.bottom = r.bottom + 100;
+    }
+    // A rectangle whose right or bottom lies before its left or top: still at least 100.
+    if (r.right - r.left < 100) {
+        r.right = r.left + 100;
+    }
+    if (r.bottom - r.top < 100) {
+        r.bottom = r.top + 100;
     }
     return r;
 }

@@ -32,6 +32,18 @@ TEST(MainFrameRules, WindowRectIsClippedToTheDisplay) {
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.right, 800);
     EXPECT_EQ(r.bottom, 600);
+    // An edge at the display's end would put the whole window beside it.
+    r = MainFrameRules::ClipWindowRect({1024, 768, 1500, 900}, 1024, 768);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 1024);
+    EXPECT_EQ(r.bottom, 768);
+    // Right before left, bottom before top: still 100 pixels each way.
+    r = MainFrameRules::ClipWindowRect({500, 400, 100, 50}, 1024, 768);
+    EXPECT_EQ(r.left, 500);
+    EXPECT_EQ(r.right, 600);
+    EXPECT_EQ(r.top, 400);
+    EXPECT_EQ(r.bottom, 500);
     // A hand-edited rectangle with extreme values must not overflow the width test.
     r = MainFrameRules::ClipWindowRect({INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN}, 800, 600);
     EXPECT_EQ(r.left, 0);
