@@ -1,5 +1,7 @@
 #include "views/DetailPaneRules.h"
 
+#include "polling/HttpClient.h"
+
 namespace perivant {
 
 bool IsPlayerListed(const PlayerInfo& player, bool hideFSNavigators) {
@@ -52,7 +54,9 @@ std::string EditTextAsLines(const std::string& editText) {
 }
 
 std::string HostPageAddress(const std::string& address, int port) {
-    return "http://" + address + ":" + std::to_string(port) + "/";
+    // Written as the status page's own address: an IPv6 address needs its brackets and port 0
+    // stands for 80, or the browser gets an address that leads nowhere.
+    return BuildRequestUrl(address, port, "/");
 }
 
 }  // namespace perivant

@@ -27,7 +27,8 @@ std::string SessionCommentsEditText(const std::string& comments);
 // end one line, as the edit control shows them, and a carriage return on its own is not shown.
 std::string EditTextAsLines(const std::string& editText);
 
-// The address of a Corvane server's built-in page: http://address:port/.
+// The address of a Corvane server's built-in page, http://address:port/, as its status page is
+// reached; empty when none can be written.
 std::string HostPageAddress(const std::string& address, int port);
 
 }  // namespace perivant

@@ -51,6 +51,9 @@ TEST(DetailPaneRulesTest, EditTextShowsOneLineBreakPerLine) {
 TEST(DetailPaneRulesTest, HostPageIsTheServersAddressAndPort) {
     EXPECT_EQ(HostPageAddress("10.0.0.5", 8080), "http://10.0.0.5:8080/");
     EXPECT_EQ(HostPageAddress("192.168.1.20", 80), "http://192.168.1.20:80/");
+    // Where the status page came from, also for these.
+    EXPECT_EQ(HostPageAddress("::1", 8080), "http://[::1]:8080/");
+    EXPECT_EQ(HostPageAddress("10.0.0.5", 0), "http://10.0.0.5:80/");
 }
 
 }  // namespace
