@@ -58,6 +58,9 @@ struct Transfer {
     CURL* curl = nullptr;
     std::string* body = nullptr;
     size_t maxBodyBytes = 0;
+    RecordBudget* pagesInFlight = nullptr;
+    // Bytes charged to pagesInFlight, given back when the transfer ends.
+    size_t charged = 0;
     Clock::duration receiveLimit{};
     // Set when a connection stands and the request goes out; moved on by every byte received.
     bool waitingForData = false;
@@ -155,10 +158,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         transfer->body->clear();
         transfer->bodyStarted = true;
     }
-    if (length > transfer->maxBodyBytes - transfer->bodyBytes) {
+    if (length > transfer->maxBodyBytes - transfer->bodyBytes ||
+        !transfer->pagesInFlight->TryCharge(length)) {
         transfer->bodyTooLarge = true;
         return 0;
     }
+    transfer->charged += length;
     transfer->bodyBytes += length;
     // Carriage returns are dropped; the runs between them go in whole.
     const char* from = data;
@@ -342,6 +347,11 @@ CURL* ThreadHandle(const CurlLibrary& api) {
 
 }  // namespace
 
+RecordBudget& HttpClient::SharedPagesInFlight() {
+    static RecordBudget budget(size_t{256} * 1024 * 1024);
+    return budget;
+}
+
 int HttpClient::Get(const std::string& server, int port, const std::string& userName,
                     const std::string& password, const std::string& objectPath,
                     const std::string& agentName, std::string& body, std::string& errorText) {
@@ -362,6 +372,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     transfer.curl = curl;
     transfer.body = &body;
     transfer.maxBodyBytes = MaxBodyBytes;
+    transfer.pagesInFlight = PagesInFlight;
     transfer.receiveLimit = std::chrono::seconds(std::max(ReceiveTimeoutSeconds, 1));
 
     // An empty agent still sends the header, with nothing in it.
@@ -401,6 +412,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     api->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = api->easyPerform(curl);
+    PagesInFlight->Refund(transfer.charged);
     const long status = ResponseCode(transfer);
     int result;
     if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.skippedStatus)) {

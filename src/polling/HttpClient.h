@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "polling/RecordBudget.h"
+
 namespace perivant {
 
 // Error numbers that Get reports, in the numbering that users of the program know from its
@@ -33,6 +35,13 @@ public:
     int ReceiveTimeoutSeconds = 30;
     // Caps so that a hostile server can neither exhaust memory nor hold a worker forever.
     size_t MaxBodyBytes = 16 * 1024 * 1024;
+    // What the pages arriving in all clients at once may hold together; a page that does not
+    // fit fails as one over the cap does. Many hostile servers each sending pages near the cap
+    // to the most workers the options allow would otherwise take gigabytes.
+    RecordBudget* PagesInFlight = &SharedPagesInFlight();
+
+    // The budget that every client shares unless told otherwise: 256 MB.
+    static RecordBudget& SharedPagesInFlight();
     // Limit for the whole request, redirects included; 0 turns it off.
     int RequestDeadlineSeconds = 120;
 

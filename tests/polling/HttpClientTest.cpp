@@ -368,3 +368,27 @@ TEST(HttpClientGet, HostileServersAreCutOffByTheBodyCapAndTheDeadline) {
     // What arrived before the cut stays in the body.
     EXPECT_THAT(trickle.body, ::testing::MatchesRegex("t+"));
 }
+
+TEST(HttpClientGet, PagesArrivingAtOnceShareOneBudget) {
+    LoopbackHttpServer server([](Connection& connection, const std::string&) {
+        connection.Send(Reply("200 OK", std::string(1000, 'a')));
+    });
+    RecordBudget budget(1500);
+    HttpClient client;
+    client.PagesInFlight = &budget;
+    Fetch alone = Get(client, server.Port(), "/xml");
+    EXPECT_EQ(alone.result, 200);
+    EXPECT_EQ(budget.Held(), 0u) << "a finished transfer gives its bytes back";
+
+    // Other transfers hold most of it: this page no longer fits beside them.
+    ASSERT_TRUE(budget.TryCharge(1000));
+    Fetch crowded = Get(client, server.Port(), "/xml");
+    EXPECT_EQ(crowded.result, 12030);
+    EXPECT_EQ(crowded.errorText, "The connection with the server was terminated abnormally");
+    EXPECT_EQ(budget.Held(), 1000u);
+    budget.Refund(1000);
+    EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
+
+    EXPECT_EQ(HttpClient().PagesInFlight, &HttpClient::SharedPagesInFlight());
+    EXPECT_EQ(HttpClient::SharedPagesInFlight().Held(), 0u);
+}
