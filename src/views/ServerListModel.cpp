@@ -213,12 +213,14 @@ int ServerListModel::UpdateServer(const ServerRecord* server) {
     Measure(*row);
     CountWidths(*row, +1);
 
-    // Where the rewritten row belongs among the others; the rest keep their order, which is
-    // what sorting the whole list again would give.
+    // Where the rewritten row belongs among the others, as sorting the whole list again
+    // (stably) would put it: the rest keep their order, and among the rows it equals the row
+    // keeps its place, so a re-query that changed nothing moves nothing.
     m_rows.erase(m_rows.begin() + from);
-    auto target = std::upper_bound(m_rows.begin(), m_rows.end(), row,
-                                   [this](const Row* a, const Row* b) { return Before(a, b); });
-    const int to = static_cast<int>(target - m_rows.begin());
+    const auto before = [this](const Row* a, const Row* b) { return Before(a, b); };
+    const auto equal = std::equal_range(m_rows.begin(), m_rows.end(), row, before);
+    const int to = std::clamp(from, static_cast<int>(equal.first - m_rows.begin()),
+                              static_cast<int>(equal.second - m_rows.begin()));
     m_rows.insert(m_rows.begin() + from, row);
     if (to != from) {
         // A move keeps the row's selection, as sorting does.

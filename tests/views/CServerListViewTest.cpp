@@ -732,6 +732,36 @@ private slots:
         }
     }
 
+    void requeryKeepsTheRowAmongItsEquals() {
+        std::vector<ServerPtr> clubs;
+        for (int i = 0; i < 3; ++i) {
+            clubs.push_back(MakeServer("Club", [i](ServerInfo& s) { s.PingMs = 10 * i; }));
+            m_view->AddServerRow(clubs.back());
+        }
+        m_view->AddServerRow(MakeServer("alpha"));
+        const std::vector<ServerPtr> order = {m_view->ServerAtRow(0), clubs[0], clubs[1], clubs[2]};
+        const auto rows = [this] {
+            std::vector<ServerPtr> now;
+            for (int row = 0; row < m_view->ServerRowCount(); ++row) {
+                now.push_back(m_view->ServerAtRow(row));
+            }
+            return now;
+        };
+        QCOMPARE(rows(), order);
+        // Nothing changed, or only what the order does not look at: the rows stay where they are.
+        QCOMPARE(m_view->Model()->UpdateServer(clubs[0].get()), 1);
+        QCOMPARE(m_view->Model()->UpdateServer(clubs[1].get()), 2);
+        QCOMPARE(rows(), order);
+        // Sorted by ping, the first club's new ping puts it last.
+        m_settings.ServerSortOrder = 10;
+        m_view->SortServerRows();
+        ServerInfo slower = *clubs[0]->Info();
+        slower.PingMs = 500;
+        clubs[0]->Replace(slower);
+        QVERIFY(m_view->UpdateServerRow(clubs[0]));
+        QCOMPARE(m_view->ServerAtRow(3), clubs[0]);
+    }
+
     void sizeIsRecordedOnceReady() {
         m_view->resize(500, 200);
         QCOMPARE(m_settings.ServerListViewWidth, 0);
