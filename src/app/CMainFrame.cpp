@@ -345,12 +345,14 @@ void CMainFrame::ShowServerDetails(const ServerPtr& record) {
         return;
     }
     auto info = record->Info();
+    m_detailsShown = record;
     m_serverInfo->ShowServerDetails(*info);
     m_players->FillPlayerRows(*info);
     m_flightPlans->FillFlightPlanRows(*info);
 }
 
 void CMainFrame::ClearDetails() {
+    m_detailsShown.reset();
     m_serverInfo->ClearServerDetails();
     m_players->ClearPlayerRows();
     m_flightPlans->ClearFlightPlanRows();
@@ -358,9 +360,12 @@ void CMainFrame::ClearDetails() {
 
 void CMainFrame::DropServerRow(const ServerPtr& record) {
     m_serverList->RemoveServerRow(record.get());
-    // The panes stay when they describe another server, the one still selected: emptying them
+    // The panes stay when they describe the one selected server, another one: emptying them
     // left its comments and address shown without its players and flight plans.
-    if (m_serverList->SelectedServerCount() != 1) {
+    const std::vector<ServerPtr> selected = m_serverList->SelectedServers();
+    const bool keep =
+        selected.size() == 1 && selected[0] != record && selected[0] == m_detailsShown.lock();
+    if (!keep) {
         m_players->ClearPlayerRows();
         m_flightPlans->ClearFlightPlanRows();
     }

@@ -111,6 +111,9 @@ private:
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndTopSplitter = nullptr;
     int m_nFilteredOut = 0;
+    // The server whose details the panes show, if any: told apart from the selection, which
+    // a right click changes without showing anything.
+    std::weak_ptr<const ServerRecord> m_detailsShown;
     QLabel* m_statusMessage = nullptr;
     std::unique_ptr<QtHelpMessageRunner> m_helpRunner;
     CServerListView* m_serverList = nullptr;

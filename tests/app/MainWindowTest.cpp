@@ -268,7 +268,12 @@ private slots:
         m_frame->HandleMessage(MsgServerDropped, list->ServerAtRow(2));
         QCOMPARE(list->ServerRowCount(), rows - 1);
         QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), players);
-        // Dropping the shown server itself empties them.
+        // Dropping the shown server itself empties them, also when a right click selected
+        // another row (it shows nothing).
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier,
+                          list->visualRect(list->model()->index(1, 1)).center());
+        QCOMPARE(list->SelectedServerCount(), 1);
+        QVERIFY(list->SelectedServers()[0] != shown);
         m_frame->HandleMessage(MsgServerDropped, shown);
         QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
     }
