@@ -235,7 +235,7 @@ void CServerInfoView::ShowServerDetails(const ServerInfo& info) {
     m_comments->setPlainText(comments);
 
     // Only a web address reaches the browser: the text comes from the server.
-    m_webSiteAddress = info.ServerURL;
+    m_webSiteAddress = perivant::WebSiteAddress(info.ServerURL);
     m_webSiteButton->setEnabled(IsWebAddress(m_webSiteAddress));
 
     m_hostPageAddress = perivant::HostPageAddress(info.Address, info.Port);

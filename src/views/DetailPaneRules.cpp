@@ -1,6 +1,7 @@
 #include "views/DetailPaneRules.h"
 
 #include "polling/HttpClient.h"
+#include "text/CaseCompare.h"
 
 namespace perivant {
 
@@ -51,6 +52,25 @@ std::string EditTextAsLines(const std::string& editText) {
         lines += c;
     }
     return lines;
+}
+
+std::string WebSiteAddress(const std::string& serverUrl) {
+    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    size_t first = 0;
+    size_t end = serverUrl.size();
+    while (first < end && blank(serverUrl[first])) {
+        ++first;
+    }
+    while (end > first && blank(serverUrl[end - 1])) {
+        --end;
+    }
+    const std::string_view text(serverUrl.data() + first, end - first);
+    std::string url = StartsWithNoCase(text, "www.") ? "http://" : "";
+    for (char c : text) {
+        // Encoded, a blank can neither end the address nor start another argument.
+        url += c == ' ' ? std::string_view("%20") : std::string_view(&c, 1);
+    }
+    return url;
 }
 
 std::string HostPageAddress(const std::string& address, int port) {

@@ -243,35 +243,53 @@ private slots:
 
     void webSiteButtonOnlyForHttpAddresses_data() {
         QTest::addColumn<QString>("url");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("http") << "http://www.example.test/club" << true;
-        QTest::newRow("https") << "https://www.example.test/" << true;
-        QTest::newRow("capitals") << "HTTPS://WWW.EXAMPLE.TEST/" << true;
-        QTest::newRow("ftp") << "ftp://files.example.test/" << false;
-        QTest::newRow("javascript") << "javascript:alert(1)" << false;
-        QTest::newRow("file") << "file:///etc/passwd" << false;
-        QTest::newRow("bare host") << "www.example.test" << false;
-        QTest::newRow("scheme only") << "http://" << false;
-        QTest::newRow("blank inside") << "http://a.test/ --flag" << false;
-        QTest::newRow("empty") << "" << false;
+        QTest::addColumn<QString>("opens");
+        QTest::newRow("http") << "http://www.example.test/club"
+                              << "http://www.example.test/club";
+        QTest::newRow("https") << "https://www.example.test/"
+                               << "https://www.example.test/";
+        QTest::newRow("capitals") << "HTTPS://WWW.EXAMPLE.TEST/"
+                                  << "HTTPS://WWW.EXAMPLE.TEST/";
+        QTest::newRow("ftp") << "ftp://files.example.test/"
+                             << "";
+        QTest::newRow("javascript") << "javascript:alert(1)"
+                                    << "";
+        QTest::newRow("file") << "file:///etc/passwd"
+                              << "";
+        QTest::newRow("www host") << "www.example.test"
+                                  << "http://www.example.test";
+        QTest::newRow("other bare host") << "club.example.test"
+                                         << "";
+        QTest::newRow("line ends around") << " \r\nhttp://www.example.test/\r\n"
+                                          << "http://www.example.test/";
+        QTest::newRow("scheme only") << "http://"
+                                     << "";
+        QTest::newRow("blank inside") << "http://a.test/ --flag"
+                                      << "http://a.test/%20--flag";
+        QTest::newRow("line end inside") << "http://a.test/\n--flag"
+                                         << "";
+        QTest::newRow("blanks only") << "  "
+                                     << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void webSiteButtonOnlyForHttpAddresses() {
         QFETCH(QString, url);
-        QFETCH(bool, enabled);
+        QFETCH(QString, opens);
         auto view = MakeView();
         view->resize(400, 300);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         view->ShowServerDetails(Server(url.toStdString()));
         QPushButton* web = Find<QPushButton>(*view, "&Web Site");
-        QCOMPARE(web->isEnabled(), enabled);
+        QCOMPARE(web->isEnabled(), !opens.isEmpty());
 
         QTest::mouseClick(web, Qt::LeftButton);
         // Even when asked directly, a pane never hands anything else to the browser.
         view->OnWebSite();
-        if (enabled) {
-            QCOMPARE(opened, (std::vector<std::string>{url.toStdString(), url.toStdString()}));
+        if (!opens.isEmpty()) {
+            QCOMPARE(opened, (std::vector<std::string>{opens.toStdString(), opens.toStdString()}));
         } else {
             QVERIFY(opened.empty());
         }
