@@ -274,6 +274,10 @@ private slots:
                           list->visualRect(list->model()->index(1, 1)).center());
         QCOMPARE(list->SelectedServerCount(), 1);
         QVERIFY(list->SelectedServers()[0] != shown);
+        // A server that has no row changes nothing.
+        m_frame->HandleMessage(MsgServerDropped, std::make_shared<ServerRecord>(ServerInfo()));
+        QCOMPARE(list->ServerRowCount(), rows - 1);
+        QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), players);
         m_frame->HandleMessage(MsgServerDropped, shown);
         QCOMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
     }
