@@ -55,7 +55,11 @@ std::string EditTextAsLines(const std::string& editText) {
 }
 
 std::string WebSiteAddress(const std::string& serverUrl) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    // Windows-1252 text: 0xA0 is a no-break space.
+    const auto blank = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte <= 0x20 || byte == 0xA0;
+    };
     size_t first = 0;
     size_t end = serverUrl.size();
     while (first < end && blank(serverUrl[first])) {

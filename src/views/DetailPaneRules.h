@@ -27,9 +27,10 @@ std::string SessionCommentsEditText(const std::string& comments);
 // end one line, as the edit control shows them, and a carriage return on its own is not shown.
 std::string EditTextAsLines(const std::string& editText);
 
-// The address the Web Site button opens for a server's URL text: without the blanks and line
-// ends around it, inner blanks percent-encoded, and "http://" before an address that starts
-// with "www.", as the desktop opens such a text. Whether it is a web address is checked apart.
+// The address the Web Site button opens for a server's URL text: without the blanks, line ends
+// and no-break spaces around it, inner blanks percent-encoded, and "http://" before a text that
+// starts with "www.", as the desktop opens such a text. Whether it is a web address is checked
+// apart.
 std::string WebSiteAddress(const std::string& serverUrl);
 
 // The address of a Corvane server's built-in page, http://address:port/, as its status page is

@@ -262,6 +262,10 @@ private slots:
                                          << "";
         QTest::newRow("line ends around") << " \r\nhttp://www.example.test/\r\n"
                                           << "http://www.example.test/";
+        // Windows-1252 no-break spaces (the pane's text is bytes in that code page).
+        QTest::newRow("no-break spaces around")
+            << QString::fromLatin1("\xA0http://www.example.test/\xA0")
+            << "http://www.example.test/";
         QTest::newRow("scheme only") << "http://"
                                      << "";
         QTest::newRow("blank inside") << "http://a.test/ --flag"
@@ -281,7 +285,7 @@ private slots:
         view->resize(400, 300);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
-        view->ShowServerDetails(Server(url.toStdString()));
+        view->ShowServerDetails(Server(url.toLatin1().toStdString()));
         QPushButton* web = Find<QPushButton>(*view, "&Web Site");
         QCOMPARE(web->isEnabled(), !opens.isEmpty());
 
