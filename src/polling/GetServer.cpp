@@ -1,6 +1,7 @@
 #include "polling/GetServer.h"
 
 #include "env/VersionText.h"
+#include "polling/HttpClient.h"
 #include "polling/StatusPage.h"
 #include "text/MarkupDocument.h"
 #include "text/Trace.h"
@@ -22,6 +23,8 @@ std::string AgentName() {
 }
 
 void GetServer(std::unique_ptr<ServerQuery> query) {
+    // The page, its parsed copy and what is read from it live until the worker is done.
+    PageChargeScope pageCharge;
     PollingState& manager = *query->Manager;
     const std::string& address = query->Address;
     const int port = query->Port;

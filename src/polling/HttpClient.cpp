@@ -59,7 +59,8 @@ struct Transfer {
     std::string* body = nullptr;
     size_t maxBodyBytes = 0;
     RecordBudget* pagesInFlight = nullptr;
-    // Bytes charged to pagesInFlight, given back when the transfer ends.
+    size_t unchargedBytes = 0;
+    // Bytes charged to pagesInFlight, given back when the transfer ends or its scope does.
     size_t charged = 0;
     Clock::duration receiveLimit{};
     // Set when a connection stands and the request goes out; moved on by every byte received.
@@ -158,12 +159,15 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         transfer->body->clear();
         transfer->bodyStarted = true;
     }
+    const size_t free = transfer->bodyBytes < transfer->unchargedBytes
+                            ? std::min(length, transfer->unchargedBytes - transfer->bodyBytes)
+                            : 0;
     if (length > transfer->maxBodyBytes - transfer->bodyBytes ||
-        !transfer->pagesInFlight->TryCharge(length)) {
+        !transfer->pagesInFlight->TryCharge(length - free)) {
         transfer->bodyTooLarge = true;
         return 0;
     }
-    transfer->charged += length;
+    transfer->charged += length - free;
     transfer->bodyBytes += length;
     // Carriage returns are dropped; the runs between them go in whole.
     const char* from = data;
@@ -348,8 +352,31 @@ CURL* ThreadHandle(const CurlLibrary& api) {
 }  // namespace
 
 RecordBudget& HttpClient::SharedPagesInFlight() {
-    static RecordBudget budget(size_t{256} * 1024 * 1024);
+    static RecordBudget budget(size_t{128} * 1024 * 1024);
     return budget;
+}
+
+namespace {
+thread_local PageChargeScope* t_pageChargeScope = nullptr;
+}  // namespace
+
+PageChargeScope::PageChargeScope() : m_outer(t_pageChargeScope) {
+    t_pageChargeScope = this;
+}
+
+PageChargeScope::~PageChargeScope() {
+    for (const auto& [budget, bytes] : m_kept) {
+        budget->Refund(bytes);
+    }
+    t_pageChargeScope = m_outer;
+}
+
+bool PageChargeScope::Keep(RecordBudget& budget, size_t bytes) {
+    if (t_pageChargeScope == nullptr) {
+        return false;
+    }
+    t_pageChargeScope->m_kept.emplace_back(&budget, bytes);
+    return true;
 }
 
 int HttpClient::Get(const std::string& server, int port, const std::string& userName,
@@ -373,6 +400,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     transfer.body = &body;
     transfer.maxBodyBytes = MaxBodyBytes;
     transfer.pagesInFlight = PagesInFlight;
+    transfer.unchargedBytes = UnchargedPageBytes;
     transfer.receiveLimit = std::chrono::seconds(std::max(ReceiveTimeoutSeconds, 1));
 
     // An empty agent still sends the header, with nothing in it.
@@ -412,7 +440,9 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     api->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = api->easyPerform(curl);
-    PagesInFlight->Refund(transfer.charged);
+    if (!PageChargeScope::Keep(*PagesInFlight, transfer.charged)) {
+        PagesInFlight->Refund(transfer.charged);
+    }
     const long status = ResponseCode(transfer);
     int result;
     if (code == CURLE_OK || (code == CURLE_WRITE_ERROR && transfer.skippedStatus)) {

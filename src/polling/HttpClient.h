@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "polling/RecordBudget.h"
 
@@ -35,12 +37,15 @@ public:
     int ReceiveTimeoutSeconds = 30;
     // Caps so that a hostile server can neither exhaust memory nor hold a worker forever.
     size_t MaxBodyBytes = 16 * 1024 * 1024;
-    // What the pages arriving in all clients at once may hold together; a page that does not
-    // fit fails as one over the cap does. Many hostile servers each sending pages near the cap
-    // to the most workers the options allow would otherwise take gigabytes.
+    // What the pages of all clients may hold together while they arrive (and, inside a
+    // PageChargeScope, until it ends); a page that does not fit fails as one over the cap does.
+    // Many hostile servers each sending pages near the cap to the most workers the options allow
+    // would otherwise take gigabytes. The first UnchargedPageBytes of every page are free, so
+    // that ordinary pages never fail for the others.
     RecordBudget* PagesInFlight = &SharedPagesInFlight();
+    size_t UnchargedPageBytes = 256 * 1024;
 
-    // The budget that every client shares unless told otherwise: 256 MB.
+    // The budget that every client shares unless told otherwise: 128 MB.
     static RecordBudget& SharedPagesInFlight();
     // Limit for the whole request, redirects included; 0 turns it off.
     int RequestDeadlineSeconds = 120;
@@ -54,6 +59,24 @@ public:
     int Get(const std::string& server, int port, const std::string& userName,
             const std::string& password, const std::string& objectPath,
             const std::string& agentName, std::string& body, std::string& errorText);
+};
+
+// While one lives on a thread, the pages that thread fetches keep their share of the budget
+// until it ends, not only while they arrive: a worker holds its page, and what it reads from it,
+// until it is done with the server.
+class PageChargeScope {
+public:
+    PageChargeScope();
+    ~PageChargeScope();
+    PageChargeScope(const PageChargeScope&) = delete;
+    PageChargeScope& operator=(const PageChargeScope&) = delete;
+
+    // Takes over bytes charged to budget when a scope lives on this thread; false otherwise.
+    static bool Keep(RecordBudget& budget, size_t bytes);
+
+private:
+    PageChargeScope* m_outer;
+    std::vector<std::pair<RecordBudget*, size_t>> m_kept;
 };
 
 // The URL that Get requests, or an empty text when the server name or port cannot be part of

@@ -376,6 +376,7 @@ TEST(HttpClientGet, PagesArrivingAtOnceShareOneBudget) {
     RecordBudget budget(1500);
     HttpClient client;
     client.PagesInFlight = &budget;
+    client.UnchargedPageBytes = 0;
     Fetch alone = Get(client, server.Port(), "/xml");
     EXPECT_EQ(alone.result, 200);
     EXPECT_EQ(budget.Held(), 0u) << "a finished transfer gives its bytes back";
@@ -386,7 +387,21 @@ TEST(HttpClientGet, PagesArrivingAtOnceShareOneBudget) {
     EXPECT_EQ(crowded.result, 12030);
     EXPECT_EQ(crowded.errorText, "The connection with the server was terminated abnormally");
     EXPECT_EQ(budget.Held(), 1000u);
+    // The first bytes of every page are free: an ordinary page never fails for the others.
+    client.UnchargedPageBytes = 600;
+    EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
+    EXPECT_EQ(budget.Held(), 1000u);
     budget.Refund(1000);
+    client.UnchargedPageBytes = 0;
+
+    // A worker keeps its page's share until it is done with it.
+    {
+        PageChargeScope worker;
+        EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
+        EXPECT_EQ(budget.Held(), 1000u);
+        EXPECT_EQ(Get(client, server.Port(), "/xml").result, 12030) << "no room left beside it";
+    }
+    EXPECT_EQ(budget.Held(), 0u);
     EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
 
     EXPECT_EQ(HttpClient().PagesInFlight, &HttpClient::SharedPagesInFlight());
