@@ -159,15 +159,15 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         transfer->body->clear();
         transfer->bodyStarted = true;
     }
-    const size_t free = transfer->bodyBytes < transfer->unchargedBytes
-                            ? std::min(length, transfer->unchargedBytes - transfer->bodyBytes)
-                            : 0;
+    const size_t uncharged = transfer->bodyBytes < transfer->unchargedBytes
+                                 ? std::min(length, transfer->unchargedBytes - transfer->bodyBytes)
+                                 : 0;
     if (length > transfer->maxBodyBytes - transfer->bodyBytes ||
-        !transfer->pagesInFlight->TryCharge(length - free)) {
+        !transfer->pagesInFlight->TryCharge(length - uncharged)) {
         transfer->bodyTooLarge = true;
         return 0;
     }
-    transfer->charged += length - free;
+    transfer->charged += length - uncharged;
     transfer->bodyBytes += length;
     // Carriage returns are dropped; the runs between them go in whole.
     const char* from = data;
@@ -440,7 +440,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     api->easySetopt(curl, CURLOPT_XFERINFODATA, &transfer);
 
     const CURLcode code = api->easyPerform(curl);
-    if (!PageChargeScope::Keep(*PagesInFlight, transfer.charged)) {
+    if (transfer.charged > 0 && !PageChargeScope::Keep(*PagesInFlight, transfer.charged)) {
         PagesInFlight->Refund(transfer.charged);
     }
     const long status = ResponseCode(transfer);

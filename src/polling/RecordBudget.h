@@ -9,7 +9,7 @@ namespace perivant {
 // client, but the Master Server may list one host any number of times, so a hostile list and a
 // host serving pages near the cap could otherwise hold memory without end. Real records hold a
 // few kilobytes; the limit is far above thousands of them. The HTTP client keeps one more for
-// the pages that are still arriving.
+// the pages that arrive and that workers still hold.
 class RecordBudget {
 public:
     static constexpr size_t kDefaultLimit = size_t{256} * 1024 * 1024;
