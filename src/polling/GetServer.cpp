@@ -23,7 +23,7 @@ std::string AgentName() {
 }
 
 void GetServer(std::unique_ptr<ServerQuery> query) {
-    // The page, its parsed copy and what is read from it live until the worker is done.
+    // The page and its parsed copy count against the pages' budget until they are read.
     PageChargeScope pageCharge;
     PollingState& manager = *query->Manager;
     const std::string& address = query->Address;
@@ -81,13 +81,17 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
                 query->ExistingServer->MarkReleased();
             }
         } else {
+            // Read before the ping, which may wait 3 s: the page and its parsed copy go, and
+            // their share of the budget with them, so that other pages are not refused meanwhile.
+            StatusPage::ReadPlayersAndFlightPlans(document, info);
+            document = MarkupDocument();
+            pageCharge.Release();
             info.PingMs = manager.Network->Ping(address, kPingTimeoutMs);
             if (manager.Closing.load()) {
                 return;
             }
             Trace(TraceInfo, "Ping from %s: %ld ms\n", address.c_str(),
                   static_cast<long>(info.PingMs));
-            StatusPage::ReadPlayersAndFlightPlans(document, info);
             const std::string sessionName = info.SessionName;
 
             // Past what all records may hold together, a server is refused like an unreadable

@@ -352,7 +352,7 @@ CURL* ThreadHandle(const CurlLibrary& api) {
 }  // namespace
 
 RecordBudget& HttpClient::SharedPagesInFlight() {
-    static RecordBudget budget(size_t{128} * 1024 * 1024);
+    static RecordBudget budget(size_t{256} * 1024 * 1024);
     return budget;
 }
 
@@ -365,10 +365,15 @@ PageChargeScope::PageChargeScope() : m_outer(t_pageChargeScope) {
 }
 
 PageChargeScope::~PageChargeScope() {
+    Release();
+    t_pageChargeScope = m_outer;
+}
+
+void PageChargeScope::Release() {
     for (const auto& [budget, bytes] : m_kept) {
         budget->Refund(bytes);
     }
-    t_pageChargeScope = m_outer;
+    m_kept.clear();
 }
 
 bool PageChargeScope::Keep(RecordBudget& budget, size_t bytes) {

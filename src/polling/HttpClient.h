@@ -45,7 +45,7 @@ public:
     RecordBudget* PagesInFlight = &SharedPagesInFlight();
     size_t UnchargedPageBytes = 256 * 1024;
 
-    // The budget that every client shares unless told otherwise: 128 MB.
+    // The budget that every client shares unless told otherwise: 256 MB.
     static RecordBudget& SharedPagesInFlight();
     // Limit for the whole request, redirects included; 0 turns it off.
     int RequestDeadlineSeconds = 120;
@@ -62,8 +62,8 @@ public:
 };
 
 // While one lives on a thread, the pages that thread fetches keep their share of the budget
-// until it ends, not only while they arrive: a worker holds its page, and what it reads from it,
-// until it is done with the server.
+// until it ends or is released, not only while they arrive: a worker holds its page and a parsed
+// copy of it until it has read them.
 class PageChargeScope {
 public:
     PageChargeScope();
@@ -73,6 +73,9 @@ public:
 
     // Takes over bytes charged to budget when a scope lives on this thread; false otherwise.
     static bool Keep(RecordBudget& budget, size_t bytes);
+
+    // Gives back what was kept so far.
+    void Release();
 
 private:
     PageChargeScope* m_outer;

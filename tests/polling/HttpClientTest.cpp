@@ -400,6 +400,10 @@ TEST(HttpClientGet, PagesArrivingAtOnceShareOneBudget) {
         EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
         EXPECT_EQ(budget.Held(), 1000u);
         EXPECT_EQ(Get(client, server.Port(), "/xml").result, 12030) << "no room left beside it";
+        // Once it has read the page, it gives the share back.
+        worker.Release();
+        EXPECT_EQ(budget.Held(), 0u);
+        EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
     }
     EXPECT_EQ(budget.Held(), 0u);
     EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
