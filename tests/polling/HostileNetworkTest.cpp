@@ -525,6 +525,43 @@ TEST_F(HostileNetworkTest, SiblingsUnderTheTagCapKeepAThousandPlayers) {
     Run(s);
 }
 
+// The real network, noting what the pages' shared budget holds as each ping starts.
+class PingWatch : public RealServerNetwork {
+public:
+    using RealServerNetwork::RealServerNetwork;
+    int Ping(const std::string& address, int timeoutMs) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            heldAtPing.push_back(HttpClient::SharedPagesInFlight().Held());
+        }
+        return RealServerNetwork::Ping(address, timeoutMs);
+    }
+    std::mutex mutex;
+    std::vector<size_t> heldAtPing;
+};
+
+TEST_F(HostileNetworkTest, AWorkerGivesBackItsPagesShareBeforeThePing) {
+    // The siblings page is some 800 KB, past the part of a page that is not charged. Held
+    // through a ping that may wait 3 s, such shares refused honest pages meanwhile.
+    // One host: the budget is shared, and others' pages count in it while they are read.
+    LabProcess lab({"--hosts", "1", "--seed", "21", "--host-port", "0", "--faults", "0=siblings",
+                    "--hostile-count", "45000"});
+    ASSERT_TRUE(lab.Started()) << LabProcess::Binary();
+    settings.MasterServerURL = lab.MasterUrl();
+    auto network = std::make_shared<PingWatch>(ShortLimits());
+    ServerManager manager(
+        ServerManager::Services{settings, store, timer, prompts, frame, network, [] { return 9; }});
+    manager.FetchServerList();
+    ASSERT_TRUE(RunUntilIdle(manager, 60));
+    EXPECT_EQ(manager.Servers().Count(), lab.Hosts().size());
+    std::lock_guard<std::mutex> lock(network->mutex);
+    EXPECT_EQ(network->heldAtPing.size(), lab.Hosts().size());
+    for (size_t held : network->heldAtPing) {
+        EXPECT_EQ(held, 0u);
+    }
+    EXPECT_EQ(HttpClient::SharedPagesInFlight().Held(), 0u);
+}
+
 TEST_F(HostileNetworkTest, MillionNestedElementsAreRefusedBeforeParsing) {
     // About 7 MB, under the body cap, but two million tags: the page is refused on its tag
     // count, so the reader's element table is never built for it.
