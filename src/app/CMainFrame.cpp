@@ -360,10 +360,9 @@ void CMainFrame::ClearDetails() {
 
 void CMainFrame::DropServerRow(const ServerPtr& record) {
     // A server without a row (filtered out, or the list emptied since) changes nothing.
-    if (!record || m_serverList->Model()->FindRow(record.get()) < 0) {
+    if (!record || !m_serverList->RemoveServerRow(record.get())) {
         return;
     }
-    m_serverList->RemoveServerRow(record.get());
     // The panes stay when they describe the one selected server, another one: emptying them
     // left its comments and address shown without its players and flight plans.
     const std::vector<ServerPtr> selected = m_serverList->SelectedServers();

@@ -123,10 +123,12 @@ bool CServerListView::UpdateServerRow(const ServerRecord* server) {
     return true;
 }
 
-void CServerListView::RemoveServerRow(const ServerRecord* server) {
-    if (m_model->RemoveServer(server)) {
-        AutoSize();
+bool CServerListView::RemoveServerRow(const ServerRecord* server) {
+    if (!m_model->RemoveServer(server)) {
+        return false;
     }
+    AutoSize();
+    return true;
 }
 
 void CServerListView::ClearServerRows() {

@@ -44,8 +44,9 @@ public:
     // False when the record has no row.
     bool UpdateServerRow(const ServerRecord* server);
     bool UpdateServerRow(const ServerPtr& server) { return UpdateServerRow(server.get()); }
-    void RemoveServerRow(const ServerRecord* server);
-    void RemoveServerRow(const ServerPtr& server) { RemoveServerRow(server.get()); }
+    // False when the record has no row.
+    bool RemoveServerRow(const ServerRecord* server);
+    bool RemoveServerRow(const ServerPtr& server) { return RemoveServerRow(server.get()); }
     void ClearServerRows();
     void SortServerRows();
     int SelectedServerCount() const;
