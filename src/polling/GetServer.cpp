@@ -117,8 +117,7 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
         }
     }
 
-    manager.RunningQueries.fetch_sub(1);
-    manager.Send(MsgStatusChanged, nullptr);
+    manager.EndWorker();
 }
 
 }  // namespace perivant

@@ -86,21 +86,19 @@ void ServerManager::StartWorker(std::unique_ptr<ServerQuery> query) {
     // Counted before the thread runs, so a fast worker never drives the count below zero.
     m_state->RunningQueries.fetch_add(1);
     auto shared = std::make_shared<std::unique_ptr<ServerQuery>>(std::move(query));
-    auto drop = [](PollingState& state) {
-        state.RunningQueries.fetch_sub(1);
-        Trace(TraceThreadFailure, "Error creating GetServer thread\n");
-    };
+    auto trace = [] { Trace(TraceThreadFailure, "Error creating GetServer thread\n"); };
     // A thread refused after the hand-over ends the query as its worker would have.
     std::shared_ptr<PollingState> state = m_state;
-    auto refused = [state, drop] {
-        drop(*state);
-        state->Send(MsgStatusChanged, nullptr);
+    auto refused = [state, trace] {
+        trace();
+        state->EndWorker();
     };
     if (StartThread([shared] { GetServer(std::move(*shared)); }, refused)) {
         Trace(TraceInfo, "Thread 0x%X created for %s:%d\n", threadId, address.c_str(), port);
         m_state->Send(MsgStatusChanged, nullptr);
     } else {
-        drop(*m_state);
+        m_state->RunningQueries.fetch_sub(1);
+        trace();
     }
 }
 
@@ -116,7 +114,7 @@ void ServerManager::QueueServerQuery(const std::string& address, int port,
     query->IsRequery = existing != nullptr;
     query->ExistingServer = std::move(existing);
 
-    if (m_state->RunningQueries.load() < EffectiveMaxThreads()) {
+    if (m_state->BusySlots() < EffectiveMaxThreads()) {
         StartWorker(std::move(query));
         return;
     }
@@ -143,7 +141,7 @@ void ServerManager::OnTimer() {
     }
     Trace(TraceInfo, "OnTimer. %d requests queued.\n", static_cast<int>(m_requests.size()));
     LockRequests();
-    while (!m_requests.empty() && m_state->RunningQueries.load() < EffectiveMaxThreads()) {
+    while (!m_requests.empty() && m_state->BusySlots() < EffectiveMaxThreads()) {
         std::unique_ptr<ServerQuery> query = std::move(m_requests.front());
         m_requests.pop_front();
         StartWorker(std::move(query));

@@ -52,6 +52,8 @@ public:
 
     bool MasterFetchBusy() const { return m_masterFetchBusy; }
     int RunningQueries() const { return m_state->RunningQueries.load(); }
+    // Running workers and ended ones whose last status message the frame has not yet taken.
+    int BusySlots() const { return m_state->BusySlots(); }
     size_t QueuedQueries() const { return m_requests.size(); }
     // A refresh is still under way while queries wait for the next tick, even if every
     // worker of the last wave has ended.

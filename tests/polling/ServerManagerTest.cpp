@@ -120,21 +120,21 @@ TEST_F(ServerManagerTest, StartsAtMostMaxThreadsAndTicksTheRestIn) {
     EXPECT_EQ(manager->QueuedQueries(), 25u);
 
     network->Release(4);
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 11; }));
+    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 11; }));
     timer.Tick();
     EXPECT_EQ(manager->RunningQueries(), 15) << "a tick fills every free slot";
     EXPECT_EQ(manager->QueuedQueries(), 21u);
 
     // A new query starts at once when a slot is free, ahead of the queue.
     network->Release(1);
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 14; }));
+    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 14; }));
     manager->QueueServerQuery(Address(40), 23456, "", "", nullptr);
     EXPECT_EQ(manager->RunningQueries(), 15);
     EXPECT_EQ(manager->QueuedQueries(), 21u);
 
     // A whole wave ends before the next tick: no worker runs, yet the refresh is pending.
     network->Release(15);
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
     EXPECT_TRUE(manager->QueriesPending());
     timer.Tick();
     EXPECT_EQ(manager->RunningQueries(), 15);
@@ -157,6 +157,69 @@ TEST_F(ServerManagerTest, StartsAtMostMaxThreadsAndTicksTheRestIn) {
     EXPECT_EQ(trace.CountStartingWith("Error 12029 getting server data from 127.0.0.42:23456."), 1);
     // Each start and each queueing sends one status message; each worker one at its end.
     EXPECT_EQ(frame->Count(MsgStatusChanged), 41 + 25 + 41);
+}
+
+// A frame that takes the workers' status messages only once the test lets it, as a busy GUI
+// thread would.
+class SlowFrame : public RecordingFrame {
+public:
+    void Send(FrameMessage message, ServerPtr record) override {
+        if (std::this_thread::get_id() != m_owner) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_open.wait(lock, [this] { return m_taking; });
+        }
+        RecordingFrame::Send(message, std::move(record));
+    }
+    void StartTaking() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_taking = true;
+        m_open.notify_all();
+    }
+
+private:
+    const std::thread::id m_owner = std::this_thread::get_id();
+    std::mutex m_mutex;
+    std::condition_variable m_open;
+    bool m_taking = false;
+};
+
+TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastMessage) {
+    // Servers that fail at once end their workers within microseconds; if those workers gave up
+    // their slots before the frame had taken their last message, every tick would start new
+    // threads beside thousands that are still waiting.
+    settings.MaxThreads = 3;
+    auto slow = std::make_shared<SlowFrame>();
+    frame = slow;
+    struct Opener {
+        SlowFrame& frame;
+        ~Opener() { frame.StartTaking(); }  // never leave workers waiting when a check fails
+    } opener{*slow};
+    auto manager = MakeManager();
+    for (int i = 0; i < 7; ++i) {
+        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);  // nothing is served
+    }
+    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    EXPECT_EQ(manager->BusySlots(), 3);
+
+    timer.Tick();
+    manager->QueueServerQuery(Address(7), 23456, "", "", nullptr);
+    EXPECT_EQ(manager->QueuedQueries(), 5u) << "no slot is free while the messages wait";
+    EXPECT_EQ(trace.CountStartingWith("Thread 0x"), 3);
+
+    network->HoldWorkers();  // the next workers stay in their fetch, so one tick is seen
+    slow->StartTaking();
+    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
+    timer.Tick();
+    EXPECT_EQ(trace.CountStartingWith("Thread 0x"), 6);
+    EXPECT_EQ(manager->QueuedQueries(), 2u);
+    network->Release();
+    for (int i = 0; i < 10 && manager->QueuedQueries() > 0; ++i) {
+        ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
+        timer.Tick();
+    }
+    ASSERT_TRUE(WorkersGone(*manager));
+    EXPECT_EQ(trace.CountStartingWith("Error 12029 getting server data"), 8);
+    EXPECT_EQ(manager->BusySlots(), 0);
 }
 
 TEST_F(ServerManagerTest, StoredMaxThreadsBelowOneStillRunsOneWorker) {
