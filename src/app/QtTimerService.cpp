@@ -32,4 +32,10 @@ void QtTimerService::KillTimer(int id) {
     }
 }
 
+void QtTimerService::RunSoon(std::function<void()> callback) {
+    // Queued behind the events already posted (the workers' messages among them); dropped with
+    // the parent.
+    QMetaObject::invokeMethod(m_parent, std::move(callback), Qt::QueuedConnection);
+}
+
 }  // namespace perivant

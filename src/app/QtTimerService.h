@@ -16,6 +16,7 @@ public:
     ~QtTimerService() override;
     int StartTimer(int periodMs, std::function<void()> callback) override;
     void KillTimer(int id) override;
+    void RunSoon(std::function<void()> callback) override;
 
 private:
     QObject* m_parent;

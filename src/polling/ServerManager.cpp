@@ -121,6 +121,7 @@ void ServerManager::QueueServerQuery(const std::string& address, int port,
     LockRequests();
     m_requests.push_back(std::move(query));
     UnlockRequests();
+    RunPassAfterEndingWorkers();
     if (m_queryTimer == 0) {
         m_queryTimer = m_services.timer.StartTimer(kQueryTimerPeriodMs, [] {
             if (ServerManager* manager = ServerManager::Current()) {
@@ -141,6 +142,12 @@ void ServerManager::OnTimer() {
     }
     Trace(TraceInfo, "OnTimer. %d requests queued.\n", static_cast<int>(m_requests.size()));
     LockRequests();
+    StartQueued();
+    UnlockRequests();
+    RunPassAfterEndingWorkers();
+}
+
+void ServerManager::StartQueued() {
     while (!m_requests.empty() && m_state->BusySlots() < EffectiveMaxThreads()) {
         std::unique_ptr<ServerQuery> query = std::move(m_requests.front());
         m_requests.pop_front();
@@ -150,7 +157,24 @@ void ServerManager::OnTimer() {
         m_services.timer.KillTimer(m_queryTimer);
         m_queryTimer = 0;
     }
-    UnlockRequests();
+}
+
+void ServerManager::RunPassAfterEndingWorkers() {
+    if (m_passPending || m_requests.empty() || m_state->EndingWorkers.load() == 0) {
+        return;
+    }
+    m_passPending = true;
+    m_services.timer.RunSoon([] {
+        ServerManager* manager = ServerManager::Current();
+        if (manager == nullptr || !manager->m_passPending || manager->m_state->Closing.load()) {
+            return;
+        }
+        manager->m_passPending = false;
+        manager->LockRequests();
+        manager->StartQueued();
+        manager->UnlockRequests();
+        manager->RunPassAfterEndingWorkers();
+    });
 }
 
 void ServerManager::ReleaseAllServers() {

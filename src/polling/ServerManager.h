@@ -73,6 +73,14 @@ public:
 private:
     int EffectiveMaxThreads() const;
     void StartWorker(std::unique_ptr<ServerQuery> query);
+    // Starts queued queries while slots are free; stops the timer once the queue is empty.
+    // Requests must be locked.
+    void StartQueued();
+    // Slots held only by ended workers free up as soon as the GUI thread has taken their last
+    // messages, which it cannot while it is starting workers: one more pass then follows those
+    // messages instead of the next tick. Servers that refuse at once would otherwise cost a
+    // whole tick each.
+    void RunPassAfterEndingWorkers();
     void EndFetch();
     void ShowAndEndFetch(const std::string& text);
     // Writes the trace line of a failed list request and returns the message to show.
@@ -88,6 +96,7 @@ private:
     bool m_masterFetchBusy = false;
     RequestsLock m_requestsLock;
     int m_queryTimer = 0;
+    bool m_passPending = false;
 };
 
 }  // namespace perivant

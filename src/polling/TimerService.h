@@ -11,6 +11,8 @@ public:
     // Returns a non-zero identifier.
     virtual int StartTimer(int periodMs, std::function<void()> callback) = 0;
     virtual void KillTimer(int id) = 0;
+    // Runs callback once on the GUI thread, after the messages already waiting for it.
+    virtual void RunSoon(std::function<void()> callback) = 0;
 };
 
 }  // namespace perivant

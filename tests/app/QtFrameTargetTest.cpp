@@ -1,5 +1,7 @@
 #include "app/QtFrameTarget.h"
 
+#include "app/QtTimerService.h"
+
 #include <QCoreApplication>
 #include <QTest>
 #include <atomic>
@@ -71,6 +73,30 @@ private slots:
         target->Send(MsgStatusChanged, nullptr);
         QCoreApplication::processEvents();
         QCOMPARE(handled.load(), 0);
+    }
+
+    // The scheduler's extra pass must come after the end messages of workers that were waiting
+    // when it was asked for, and never after its frame is gone.
+    void runSoonFollowsTheMessagesAlreadyWaiting() {
+        auto owner = std::make_unique<QObject>();
+        std::vector<std::string> seen;
+        auto target = std::make_shared<QtFrameTarget>(
+            owner.get(), [&](FrameMessage, ServerPtr) { seen.push_back("message"); });
+        QtTimerService timers(owner.get());
+        std::thread worker([target] { target->Send(MsgStatusChanged, nullptr); });
+        // Wait until the worker's message is queued, without handling it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        timers.RunSoon([&] { seen.push_back("pass"); });
+        QVERIFY(seen.empty());
+        QTRY_COMPARE(seen.size(), size_t(2));
+        worker.join();
+        QCOMPARE(seen[0], std::string("message"));
+        QCOMPARE(seen[1], std::string("pass"));
+
+        timers.RunSoon([&] { seen.push_back("late"); });
+        owner.reset();
+        QCoreApplication::processEvents();
+        QCOMPARE(seen.size(), size_t(2));
     }
 };
 

@@ -185,8 +185,8 @@ private:
 
 TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastMessage) {
     // Servers that fail at once end their workers within microseconds; if those workers gave up
-    // their slots before the frame had taken their last message, every tick would start new
-    // threads beside thousands that are still waiting.
+    // their slots before the frame had taken their last message, the GUI thread would start new
+    // threads beside thousands that are still waiting for it.
     settings.MaxThreads = 3;
     auto slow = std::make_shared<SlowFrame>();
     frame = slow;
@@ -205,13 +205,18 @@ TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastM
     manager->QueueServerQuery(Address(7), 23456, "", "", nullptr);
     EXPECT_EQ(manager->QueuedQueries(), 5u) << "no slot is free while the messages wait";
     EXPECT_EQ(trace.CountStartingWith("Thread 0x"), 3);
+    // Once the frame has taken those messages, one more pass follows instead of the next tick.
+    EXPECT_EQ(timer.soon.size(), 1u);
 
-    network->HoldWorkers();  // the next workers stay in their fetch, so one tick is seen
+    network->HoldWorkers();  // the next workers stay in their fetch, so one pass is seen
     slow->StartTaking();
     ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
-    timer.Tick();
+    EXPECT_TRUE(timer.RunSoonCallbacks());
     EXPECT_EQ(trace.CountStartingWith("Thread 0x"), 6);
     EXPECT_EQ(manager->QueuedQueries(), 2u);
+    EXPECT_TRUE(timer.soon.empty()) << "no worker is ending: the next tick takes over";
+    EXPECT_EQ(trace.CountStartingWith("OnTimer."), 1) << "a pass is not a tick";
+
     network->Release();
     for (int i = 0; i < 10 && manager->QueuedQueries() > 0; ++i) {
         ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
@@ -219,7 +224,53 @@ TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastM
     }
     ASSERT_TRUE(WorkersGone(*manager));
     EXPECT_EQ(trace.CountStartingWith("Error 12029 getting server data"), 8);
-    EXPECT_EQ(manager->BusySlots(), 0);
+    EXPECT_EQ(timer.running, 0);
+}
+
+TEST_F(ServerManagerTest, PassAfterEndingWorkersEmptiesTheQueueOrDoesNothingOnceClosed) {
+    settings.MaxThreads = 2;
+    auto slow = std::make_shared<SlowFrame>();
+    frame = slow;
+    struct Opener {
+        SlowFrame& frame;
+        ~Opener() { frame.StartTaking(); }
+    } opener{*slow};
+    auto manager = MakeManager();
+    for (int i = 0; i < 4; ++i) {
+        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);
+    }
+    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    timer.Tick();
+    ASSERT_EQ(timer.soon.size(), 1u);
+    slow->StartTaking();
+    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
+    timer.RunSoonCallbacks();
+    EXPECT_EQ(manager->QueuedQueries(), 0u);
+    EXPECT_EQ(timer.running, 0) << "the pass that empties the queue stops the timer";
+    ASSERT_TRUE(WorkersGone(*manager));
+
+    // A pass still waiting when the manager goes starts nothing.
+    auto closing = std::make_shared<SlowFrame>();
+    frame = closing;
+    struct Opener2 {
+        SlowFrame& frame;
+        ~Opener2() { frame.StartTaking(); }
+    } opener2{*closing};
+    timer.soon.clear();
+    manager = MakeManager();
+    for (int i = 0; i < 4; ++i) {
+        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);
+    }
+    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    timer.Tick();
+    ASSERT_EQ(timer.soon.size(), 1u);
+    const int created = trace.CountStartingWith("Thread 0x");
+    std::shared_ptr<PollingState> state = manager->State();
+    manager.reset();
+    closing->StartTaking();
+    timer.RunSoonCallbacks();
+    EXPECT_EQ(trace.CountStartingWith("Thread 0x"), created);
+    EXPECT_TRUE(WaitFor([&] { return state.use_count() == 1; }));
 }
 
 TEST_F(ServerManagerTest, StoredMaxThreadsBelowOneStillRunsOneWorker) {

@@ -71,12 +71,23 @@ public:
             ++kills;
         }
     }
+    void RunSoon(std::function<void()> callback) override { soon.push_back(std::move(callback)); }
     void Tick() {
         if (running != 0) {
             auto callback = m_callback;
             callback();
         }
     }
+    // Runs the callbacks asked for so far; true when there were any.
+    bool RunSoonCallbacks() {
+        std::vector<std::function<void()>> due;
+        due.swap(soon);
+        for (auto& callback : due) {
+            callback();
+        }
+        return !due.empty();
+    }
+    std::vector<std::function<void()>> soon;
     int running = 0;
     int starts = 0;
     int kills = 0;
