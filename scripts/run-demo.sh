@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 There is no display to show Perivant's window on. Either run this from a desktop session, or
 run it under a virtual display:
 
-    apt-get install -y xvfb xauth && xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/run-demo.sh
+    apt-get update && apt-get install -y xvfb xauth && xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/run-demo.sh
 
 (QT_QPA_PLATFORM=offscreen also works, but then nothing is visible.)
 MSG
