@@ -104,6 +104,20 @@ bool MayOpen(const QString& fileName) {
     return moved;
 }
 
+// Whether a save can take the lock file that QSettings puts beside the settings: it waits for that
+// lock without end, and a folder or a dangling link in its place can never be taken, so the
+// program would hang at its first save (at the latest when it closes).
+bool LockUsable(const QString& fileName) {
+    const QString lockName = fileName + QStringLiteral(".lock");
+    const QFileInfo lock(lockName);
+    if ((lock.exists() || lock.isSymLink()) && !lock.isFile()) {
+        Trace(TraceWarning, "Settings lock %s is not a file; settings will not be saved\n",
+              lockName.toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QtProfileStore::QtProfileStore() : fileName_(UserSettingsPath()) {
@@ -125,10 +139,15 @@ QtProfileStore::QtProfileStore() : fileName_(UserSettingsPath()) {
         }
         settings_ = UserSettings();
     }
+    // Reading takes no lock: the file is still read, and what the program writes stays in
+    // memory on top of it.
+    if (!LockUsable(fileName_)) {
+        unsaved_ = std::make_unique<MemoryProfileStore>();
+    }
 }
 
 QtProfileStore::~QtProfileStore() {
-    if (settings_) {
+    if (settings_ && !unsaved_) {
         settings_->sync();
     }
 }
@@ -137,6 +156,9 @@ int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
                             int defaultValue) const {
     if (memory_) {
         return memory_->ReadInt(section, name, defaultValue);
+    }
+    if (unsaved_ && unsaved_->Contains(section, name)) {
+        return unsaved_->ReadInt(section, name, defaultValue);
     }
     QVariant value = settings_->value(Key(section, name));
     switch (value.typeId()) {
@@ -161,6 +183,9 @@ std::string QtProfileStore::ReadString(std::string_view section, std::string_vie
                                        std::string_view defaultValue) const {
     if (memory_) {
         return memory_->ReadString(section, name, defaultValue);
+    }
+    if (unsaved_ && unsaved_->Contains(section, name)) {
+        return unsaved_->ReadString(section, name, defaultValue);
     }
     QVariant value = settings_->value(Key(section, name));
     QString text;
@@ -189,6 +214,9 @@ ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::str
     if (memory_) {
         return memory_->ReadBytes(section, name, defaultValue);
     }
+    if (unsaved_ && unsaved_->Contains(section, name)) {
+        return unsaved_->ReadBytes(section, name, defaultValue);
+    }
     QVariant value = settings_->value(Key(section, name));
     if (value.typeId() != QMetaType::QByteArray) {
         return defaultValue;
@@ -198,8 +226,8 @@ ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::str
 }
 
 void QtProfileStore::WriteInt(std::string_view section, std::string_view name, int value) {
-    if (memory_) {
-        memory_->WriteInt(section, name, value);
+    if (memory_ || unsaved_) {
+        (memory_ ? memory_ : unsaved_)->WriteInt(section, name, value);
         return;
     }
     settings_->setValue(Key(section, name), value);
@@ -208,8 +236,8 @@ void QtProfileStore::WriteInt(std::string_view section, std::string_view name, i
 
 void QtProfileStore::WriteString(std::string_view section, std::string_view name,
                                  std::string_view value) {
-    if (memory_) {
-        memory_->WriteString(section, name, value);
+    if (memory_ || unsaved_) {
+        (memory_ ? memory_ : unsaved_)->WriteString(section, name, value);
         return;
     }
     settings_->setValue(Key(section, name), QString::fromStdU16String(Windows1252ToUnicode(value)));
@@ -218,8 +246,8 @@ void QtProfileStore::WriteString(std::string_view section, std::string_view name
 
 void QtProfileStore::WriteBytes(std::string_view section, std::string_view name,
                                 std::span<const std::uint8_t> value) {
-    if (memory_) {
-        memory_->WriteBytes(section, name, value);
+    if (memory_ || unsaved_) {
+        (memory_ ? memory_ : unsaved_)->WriteBytes(section, name, value);
         return;
     }
     settings_->setValue(Key(section, name), QByteArray(reinterpret_cast<const char*>(value.data()),
@@ -231,7 +259,8 @@ bool QtProfileStore::Contains(std::string_view section, std::string_view name) c
     if (memory_) {
         return memory_->Contains(section, name);
     }
-    return settings_->contains(Key(section, name));
+    return (unsaved_ && unsaved_->Contains(section, name)) ||
+           settings_->contains(Key(section, name));
 }
 
 void QtProfileStore::BeginBatch() {
@@ -239,7 +268,7 @@ void QtProfileStore::BeginBatch() {
 }
 
 void QtProfileStore::EndBatch() {
-    if (batchDepth_ > 0 && --batchDepth_ == 0 && settings_) {
+    if (batchDepth_ > 0 && --batchDepth_ == 0 && settings_ && !unsaved_) {
         settings_->sync();
     }
 }
@@ -247,13 +276,13 @@ void QtProfileStore::EndBatch() {
 // Values owned by single features (help and notice marks) are written one at a time and must
 // survive a crash right after; only a batch may wait.
 void QtProfileStore::Written() {
-    if (batchDepth_ == 0 && settings_) {
+    if (batchDepth_ == 0 && settings_ && !unsaved_) {
         settings_->sync();
     }
 }
 
 bool QtProfileStore::Flush() {
-    if (!settings_) {
+    if (!settings_ || unsaved_) {
         return false;  // nothing reaches the file
     }
     settings_->sync();

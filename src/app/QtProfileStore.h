@@ -52,6 +52,9 @@ private:
     // Holds the settings instead when the file may not be opened (damaged and not set aside, or
     // not a file at all): nothing reads it, and nothing is written anywhere.
     std::unique_ptr<MemoryProfileStore> memory_;
+    // Holds what the program writes when the file is read but cannot be saved (its lock cannot
+    // be taken); read before the file.
+    std::unique_ptr<MemoryProfileStore> unsaved_;
     QString fileName_;
     int batchDepth_ = 0;
 };

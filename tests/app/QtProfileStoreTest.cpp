@@ -217,6 +217,43 @@ TEST(QtProfileStore, FilesWithStreamedValuesAreSetAside) {
     EXPECT_FALSE(fs::exists(aside));
 }
 
+// Every save waits for a lock file beside the settings; a folder or a dangling link in its place
+// can never be taken and hung the program at its first save. The file is still read, and what
+// the program writes lives in memory on top of it.
+TEST(QtProfileStore, SettingsWhoseLockCannotBeTakenAreReadButNotSaved) {
+    const fs::path lock = ConfigHome::File().string() + ".lock";
+    for (bool folder : {true, false}) {
+        SCOPED_TRACE(folder ? "folder" : "dangling link");
+        const std::string text = "[Settings]\nMaxThreads=7\nMasterServerURL=http://127.0.0.9/l\n";
+        WriteFileText(text);
+        MakeStoreRereadFile();
+        const std::string onDisk = FileText();
+        fs::remove_all(lock);
+        if (folder) {
+            fs::create_directories(lock / "keep");
+        } else {
+            fs::create_symlink(ConfigHome::File().parent_path() / "gone" / "x", lock);
+        }
+        {
+            QtProfileStore store;
+            AppSettings s;
+            LoadSettings(s, store, 1280, 1024);
+            EXPECT_EQ(s.MaxThreads, 7);
+            EXPECT_EQ(s.MasterServerURL, "http://127.0.0.9/l");
+            s.MaxThreads = 9;
+            SaveSettings(s, store);
+            WriteSettingsInt(store, "HideNewsMsg", 1);
+            EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
+            EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 1);
+            EXPECT_EQ(ReadSettingsString(store, "MasterServerURL", ""), "http://127.0.0.9/l");
+            EXPECT_FALSE(store.Flush());
+        }
+        EXPECT_EQ(FileText(), onDisk);
+        EXPECT_TRUE(folder ? fs::is_directory(lock) : fs::is_symlink(lock));
+        fs::remove_all(lock);
+    }
+}
+
 // A damaged file that cannot be set aside (a folder already has the name) is neither read nor
 // written, and nothing else takes its place: the settings live in memory for this run.
 TEST(QtProfileStore, DamagedFileThatCannotBeSetAsideStaysUntouched) {
