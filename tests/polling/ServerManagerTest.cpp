@@ -183,22 +183,38 @@ private:
     bool m_taking = false;
 };
 
+// Makes the fixture's frame a SlowFrame; it lets every worker go when the test ends, so a failed
+// check never leaves workers waiting.
+class SlowFrameUse {
+public:
+    explicit SlowFrameUse(std::shared_ptr<RecordingFrame>& frame)
+        : m_frame(std::make_shared<SlowFrame>()) {
+        frame = m_frame;
+    }
+    ~SlowFrameUse() { m_frame->StartTaking(); }
+    SlowFrame* operator->() const { return m_frame.get(); }
+
+private:
+    std::shared_ptr<SlowFrame> m_frame;
+};
+
+// Queues count queries for servers that are not served; returns once every started worker has
+// ended and waits for the frame.
+void QueueFailingQueries(ServerManager& manager, int count) {
+    for (int i = 0; i < count; ++i) {
+        manager.QueueServerQuery(Address(i), 23456, "", "", nullptr);
+    }
+    ASSERT_TRUE(WaitFor([&] { return manager.RunningQueries() == 0; }));
+}
+
 TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastMessage) {
     // Servers that fail at once end their workers within microseconds; if those workers gave up
     // their slots before the frame had taken their last message, the GUI thread would start new
     // threads beside thousands that are still waiting for it.
     settings.MaxThreads = 3;
-    auto slow = std::make_shared<SlowFrame>();
-    frame = slow;
-    struct Opener {
-        SlowFrame& frame;
-        ~Opener() { frame.StartTaking(); }  // never leave workers waiting when a check fails
-    } opener{*slow};
+    SlowFrameUse slow(frame);
     auto manager = MakeManager();
-    for (int i = 0; i < 7; ++i) {
-        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);  // nothing is served
-    }
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    QueueFailingQueries(*manager, 7);
     EXPECT_EQ(manager->BusySlots(), 3);
 
     timer.Tick();
@@ -229,45 +245,31 @@ TEST_F(ServerManagerTest, EndedWorkersHoldTheirSlotsUntilTheFrameTakesTheirLastM
 
 TEST_F(ServerManagerTest, PassAfterEndingWorkersEmptiesTheQueueOrDoesNothingOnceClosed) {
     settings.MaxThreads = 2;
-    auto slow = std::make_shared<SlowFrame>();
-    frame = slow;
-    struct Opener {
-        SlowFrame& frame;
-        ~Opener() { frame.StartTaking(); }
-    } opener{*slow};
-    auto manager = MakeManager();
-    for (int i = 0; i < 4; ++i) {
-        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);
+    {
+        SlowFrameUse slow(frame);
+        auto manager = MakeManager();
+        QueueFailingQueries(*manager, 4);
+        timer.Tick();
+        ASSERT_EQ(timer.soon.size(), 1u);
+        slow->StartTaking();
+        ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
+        timer.RunSoonCallbacks();
+        EXPECT_EQ(manager->QueuedQueries(), 0u);
+        EXPECT_EQ(timer.running, 0) << "the pass that empties the queue stops the timer";
+        ASSERT_TRUE(WorkersGone(*manager));
     }
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
-    timer.Tick();
-    ASSERT_EQ(timer.soon.size(), 1u);
-    slow->StartTaking();
-    ASSERT_TRUE(WaitFor([&] { return manager->BusySlots() == 0; }));
-    timer.RunSoonCallbacks();
-    EXPECT_EQ(manager->QueuedQueries(), 0u);
-    EXPECT_EQ(timer.running, 0) << "the pass that empties the queue stops the timer";
-    ASSERT_TRUE(WorkersGone(*manager));
 
     // A pass still waiting when the manager goes starts nothing.
-    auto closing = std::make_shared<SlowFrame>();
-    frame = closing;
-    struct Opener2 {
-        SlowFrame& frame;
-        ~Opener2() { frame.StartTaking(); }
-    } opener2{*closing};
+    SlowFrameUse slow(frame);
     timer.soon.clear();
-    manager = MakeManager();
-    for (int i = 0; i < 4; ++i) {
-        manager->QueueServerQuery(Address(i), 23456, "", "", nullptr);
-    }
-    ASSERT_TRUE(WaitFor([&] { return manager->RunningQueries() == 0; }));
+    auto manager = MakeManager();
+    QueueFailingQueries(*manager, 4);
     timer.Tick();
     ASSERT_EQ(timer.soon.size(), 1u);
     const int created = trace.CountStartingWith("Thread 0x");
     std::shared_ptr<PollingState> state = manager->State();
     manager.reset();
-    closing->StartTaking();
+    slow->StartTaking();
     timer.RunSoonCallbacks();
     EXPECT_EQ(trace.CountStartingWith("Thread 0x"), created);
     EXPECT_TRUE(WaitFor([&] { return state.use_count() == 1; }));
