@@ -8,6 +8,7 @@ void ShowHelpMessageOnce(ProfileStore& store, std::string_view flagName, const s
                          bool forced, HelpMessageRunner& runner) {
     // The flag is read at the moment of use: another copy of the program or a reset may have
     // changed it since start-up.
+    store.Reload();
     if (!forced && ReadSettingsInt(store, flagName, 0) != 0) {
         return;
     }

@@ -43,6 +43,11 @@ public:
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
 
+    // Takes in what another copy of the program may have written since, for the values that are
+    // read at the moment of use (help-message flags, Master Server notice marks) rather than once
+    // at start-up.
+    virtual void Reload() {}
+
     // Makes every write so far durable. False when the backing storage could not be written; the
     // program carries on either way.
     virtual bool Flush() = 0;

@@ -273,6 +273,14 @@ void QtProfileStore::EndBatch() {
     }
 }
 
+// QSettings keeps what it read and looks at the file again only when it syncs; with nothing to
+// write, a sync rereads the file if its size or time changed, and takes no lock.
+void QtProfileStore::Reload() {
+    if (settings_ && !unsaved_ && batchDepth_ == 0) {
+        settings_->sync();
+    }
+}
+
 // Values owned by single features (help and notice marks) are written one at a time and must
 // survive a crash right after; only a batch may wait.
 void QtProfileStore::Written() {

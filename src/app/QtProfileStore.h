@@ -40,6 +40,7 @@ public:
     bool Contains(std::string_view section, std::string_view name) const override;
     void BeginBatch() override;
     void EndBatch() override;
+    void Reload() override;
     bool Flush() override;
 
     // The file (or other location) that holds the settings.

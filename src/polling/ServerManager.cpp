@@ -222,6 +222,7 @@ std::string ServerManager::FetchFailureMessage(int result, std::string errorText
 
 bool ServerManager::ShowVersionNotice(const std::string& version, const std::string& url,
                                       const std::string& text) {
+    m_services.store.Reload();
     const std::string announced =
         m_services.store.ReadString(kSettingsSection, kHideVersionMsg, kHideVersionMsgDefault);
     if (CompareVersionText(version, GetVersionText()) <= 0 ||
@@ -244,6 +245,7 @@ bool ServerManager::ShowVersionNotice(const std::string& version, const std::str
 
 bool ServerManager::ShowNewsNotice(const std::string& number, const std::string& text) {
     int news = IntegerValue(number);
+    m_services.store.Reload();
     if (news > m_services.store.ReadInt(kSettingsSection, kHideNewsMsg, 0)) {
         std::shared_ptr<PollingState> state = m_state;
         m_services.prompts.ShowMessage(MasterServerList::ExpandLineBreaks(text));

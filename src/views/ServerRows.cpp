@@ -208,6 +208,7 @@ std::string DirectXMessageText(const ServerInfo& server, int installedDirectXVer
 void ShowDirectXMessage(const ServerInfo& server, bool forced, int installedDirectXVersion,
                         WindowsVersionSource& windows, ProfileStore& store,
                         HelpMessageRunner& runner) {
+    store.Reload();
     if (!forced && ReadSettingsInt(store, kHideDirectXMsg, 0) != 0) {
         return;
     }

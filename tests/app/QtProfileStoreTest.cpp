@@ -13,6 +13,7 @@
 #include <QSettings>
 
 #include "app/AppSettings.h"
+#include "app/HelpMessages.h"
 #include "app/SettingsFileScan.h"
 
 namespace perivant {
@@ -252,6 +253,31 @@ TEST(QtProfileStore, SettingsWhoseLockCannotBeTakenAreReadButNotSaved) {
         EXPECT_TRUE(folder ? fs::is_directory(lock) : fs::is_symlink(lock));
         fs::remove_all(lock);
     }
+}
+
+// Help-message flags are read at the moment of use: another copy of the program may have ticked
+// or reset one since this one started.
+TEST(QtProfileStore, HelpFlagsSeeWhatAnotherCopyWrote) {
+    struct CountingRunner : HelpMessageRunner {
+        bool RunHelpMessage(const std::string&, bool, bool&) override {
+            ++runs;
+            return true;
+        }
+        int runs = 0;
+    } runner;
+    WriteFileText("[Settings]\nMaxThreads=7\n");
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    EXPECT_EQ(ReadSettingsInt(store, "HideClipboardMsg", 0), 0);
+
+    WriteFileText("[Settings]\nMaxThreads=7\nHideClipboardMsg=1\n");
+    ShowHelpMessageOnce(store, kHideClipboardMsg, "text", false, runner);
+    EXPECT_EQ(runner.runs, 0) << "ticked by the other copy";
+
+    WriteFileText("[Settings]\nMaxThreads=7\nHideClipboardMsg=00\n");
+    ShowHelpMessageOnce(store, kHideClipboardMsg, "text", false, runner);
+    EXPECT_EQ(runner.runs, 1) << "reset by the other copy";
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
 }
 
 // A damaged file that cannot be set aside (a folder already has the name) is neither read nor
