@@ -6,8 +6,10 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -226,7 +228,7 @@ ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::str
 }
 
 void QtProfileStore::WriteInt(std::string_view section, std::string_view name, int value) {
-    if (memory_ || unsaved_) {
+    if (WritesStayInMemory()) {
         (memory_ ? memory_ : unsaved_)->WriteInt(section, name, value);
         return;
     }
@@ -236,7 +238,7 @@ void QtProfileStore::WriteInt(std::string_view section, std::string_view name, i
 
 void QtProfileStore::WriteString(std::string_view section, std::string_view name,
                                  std::string_view value) {
-    if (memory_ || unsaved_) {
+    if (WritesStayInMemory()) {
         (memory_ ? memory_ : unsaved_)->WriteString(section, name, value);
         return;
     }
@@ -246,7 +248,7 @@ void QtProfileStore::WriteString(std::string_view section, std::string_view name
 
 void QtProfileStore::WriteBytes(std::string_view section, std::string_view name,
                                 std::span<const std::uint8_t> value) {
-    if (memory_ || unsaved_) {
+    if (WritesStayInMemory()) {
         (memory_ ? memory_ : unsaved_)->WriteBytes(section, name, value);
         return;
     }
@@ -268,9 +270,38 @@ void QtProfileStore::BeginBatch() {
 }
 
 void QtProfileStore::EndBatch() {
-    if (batchDepth_ > 0 && --batchDepth_ == 0 && settings_ && !unsaved_) {
+    if (batchDepth_ == 0 || --batchDepth_ > 0) {
+        return;
+    }
+    lockTriedInBatch_ = false;
+    if (settings_ && !unsaved_) {
         settings_->sync();
     }
+}
+
+// A value handed to the settings object is saved by a sync, which first waits without end for
+// the lock file beside the settings: a stale lock that cannot be removed (a read-only folder) or
+// one held by a process that never lets go would hang the program. So the lock is tried, with a
+// time limit, before the first write of each save; when it cannot be had, this write and all
+// later ones stay in memory for the rest of the run.
+bool QtProfileStore::WritesStayInMemory() {
+    if (memory_ || unsaved_) {
+        return true;
+    }
+    if (batchDepth_ > 0 && lockTriedInBatch_) {
+        return false;
+    }
+    // The first save of a first run makes the folder; so does the sync, for the file.
+    QDir().mkpath(QFileInfo(fileName_).absolutePath());
+    QLockFile lock(fileName_ + QStringLiteral(".lock"));
+    if (lock.tryLock(kLockWaitMs)) {
+        lockTriedInBatch_ = batchDepth_ > 0;
+        return false;  // let go at once: the sync takes it again
+    }
+    Trace(TraceWarning, "Settings lock %s cannot be taken; settings will not be saved\n",
+          (fileName_ + QStringLiteral(".lock")).toLocal8Bit().constData());
+    unsaved_ = std::make_unique<MemoryProfileStore>();
+    return true;
 }
 
 // QSettings keeps what it read and looks at the file again only when it syncs; with nothing to

@@ -48,6 +48,10 @@ public:
 
 private:
     void Written();
+    bool WritesStayInMemory();
+
+    // How long a save waits for another copy of the program to finish its own.
+    static constexpr int kLockWaitMs = 2000;
 
     std::unique_ptr<QSettings> settings_;
     // Holds the settings instead when the file may not be opened (damaged and not set aside, or
@@ -58,6 +62,7 @@ private:
     std::unique_ptr<MemoryProfileStore> unsaved_;
     QString fileName_;
     int batchDepth_ = 0;
+    bool lockTriedInBatch_ = false;  // the lock was had once in the open batch
 };
 
 }  // namespace perivant

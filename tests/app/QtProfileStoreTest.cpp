@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include <QLockFile>
 #include <QSettings>
 
 #include "app/AppSettings.h"
@@ -253,6 +254,41 @@ TEST(QtProfileStore, SettingsWhoseLockCannotBeTakenAreReadButNotSaved) {
         EXPECT_TRUE(folder ? fs::is_directory(lock) : fs::is_symlink(lock));
         fs::remove_all(lock);
     }
+}
+
+// A lock that a save can never take (here: held by another lock object that never lets go, as a
+// stale lock in a read-only folder or a process that keeps it would be) hung the program at its
+// first save. After a short wait the writes stay in memory instead; the file is left as it was.
+TEST(QtProfileStore, SaveThatCannotTakeTheLockKeepsItsWritesInMemory) {
+    const std::string text = "[Settings]\nMaxThreads=7\n";
+    WriteFileText(text);
+    MakeStoreRereadFile();
+    const std::string onDisk = FileText();
+    QtProfileStore store;
+    QLockFile held(QString::fromStdString(ConfigHome::File().string() + ".lock"));
+    ASSERT_TRUE(held.tryLock(0));
+    AppSettings s;
+    LoadSettings(s, store, 1280, 1024);
+    EXPECT_EQ(s.MaxThreads, 7);
+    s.MaxThreads = 9;
+    SaveSettings(s, store);
+    WriteSettingsInt(store, "HideNewsMsg", 3);
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
+    EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 3);
+    EXPECT_FALSE(store.Flush());
+    held.unlock();
+    EXPECT_EQ(FileText(), onDisk);
+}
+
+// The first save of a first run makes the settings folder, lock and all.
+TEST(QtProfileStore, FirstSaveMakesTheFolder) {
+    fs::remove_all(ConfigHome::File().parent_path());
+    {
+        QtProfileStore store;
+        WriteSettingsInt(store, "HideNewsMsg", 4);
+        EXPECT_TRUE(store.Flush());
+    }
+    EXPECT_NE(FileText().find("HideNewsMsg=4"), std::string::npos);
 }
 
 // Help-message flags are read at the moment of use: another copy of the program may have ticked
