@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 #include <QVariant>
 
 #include "app/SettingsFileScan.h"
@@ -75,6 +77,16 @@ QString UserSettingsPath() {
            QStringLiteral("/Perivant/Perivant.conf");
 }
 
+bool HoldsStreamedValue(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray text = file.readAll();
+    return SettingsFileHoldsStreamedValue(
+        std::string_view(text.constData(), static_cast<size_t>(text.size())));
+}
+
 // Whether the settings object may open the file: checked before it does, since it reads the
 // whole file when made.
 bool MayOpen(const QString& fileName) {
@@ -86,15 +98,8 @@ bool MayOpen(const QString& fileName) {
               fileName.toLocal8Bit().constData());
         return false;
     }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return true;  // missing or unreadable: the settings object copes
-    }
-    const QByteArray text = file.readAll();
-    file.close();
-    if (!SettingsFileHoldsStreamedValue(
-            std::string_view(text.constData(), static_cast<size_t>(text.size())))) {
-        return true;
+    if (!HoldsStreamedValue(fileName)) {
+        return true;  // missing, unreadable (the settings object copes) or sound
     }
     // Kept for the user to look at; the settings start again from their defaults.
     const QString aside = fileName + QStringLiteral(".damaged");
@@ -149,7 +154,7 @@ QtProfileStore::QtProfileStore() : fileName_(UserSettingsPath()) {
 }
 
 QtProfileStore::~QtProfileStore() {
-    if (settings_ && !unsaved_) {
+    if (settings_ && !unsaved_ && MayReread()) {
         settings_->sync();
     }
 }
@@ -279,6 +284,20 @@ void QtProfileStore::EndBatch() {
     }
 }
 
+// Every sync rereads the file when its size or time changed, and the file was checked for values
+// that would crash the reader only at start: another copy of the program, or a hand, may have
+// changed it since. Such a file is left alone: the values read so far stay, and what the program
+// writes from then on stays in memory.
+bool QtProfileStore::MayReread() {
+    if (!HoldsStreamedValue(fileName_)) {
+        return true;
+    }
+    Trace(TraceWarning, "Settings file %s cannot be read safely; settings will not be saved\n",
+          fileName_.toLocal8Bit().constData());
+    unsaved_ = std::make_unique<MemoryProfileStore>();
+    return false;
+}
+
 // A value handed to the settings object is saved by a sync, which first waits without end for
 // the lock file beside the settings: a stale lock that cannot be removed (a read-only folder) or
 // one held by a process that never lets go would hang the program. So the lock is tried, with a
@@ -291,12 +310,14 @@ bool QtProfileStore::WritesStayInMemory() {
     if (batchDepth_ > 0 && lockTriedInBatch_) {
         return false;
     }
+    if (!MayReread()) {
+        return true;
+    }
     // The first save of a first run makes the folder; so does the sync, for the file.
     QDir().mkpath(QFileInfo(fileName_).absolutePath());
-    QLockFile lock(fileName_ + QStringLiteral(".lock"));
-    if (lock.tryLock(kLockWaitMs)) {
+    if (TakeLockBriefly()) {
         lockTriedInBatch_ = batchDepth_ > 0;
-        return false;  // let go at once: the sync takes it again
+        return false;
     }
     Trace(TraceWarning, "Settings lock %s cannot be taken; settings will not be saved\n",
           (fileName_ + QStringLiteral(".lock")).toLocal8Bit().constData());
@@ -307,9 +328,24 @@ bool QtProfileStore::WritesStayInMemory() {
 // QSettings keeps what it read and looks at the file again only when it syncs; with nothing to
 // write, a sync rereads the file if its size or time changed, and takes no lock.
 void QtProfileStore::Reload() {
-    if (settings_ && !unsaved_ && batchDepth_ == 0) {
+    if (settings_ && !unsaved_ && batchDepth_ == 0 && MayReread()) {
         settings_->sync();
     }
+}
+
+// Tries the lock often: another copy that saves again and again holds it only a millisecond at a
+// time, and a lock that is free most of the time must not count as never free. A lock that cannot
+// be made at all (a folder the user may not write) fails at once, as the sync would.
+bool QtProfileStore::TakeLockBriefly() const {
+    QLockFile lock(fileName_ + QStringLiteral(".lock"));
+    const QDeadlineTimer deadline(kLockWaitMs);
+    while (!lock.tryLock(0)) {
+        if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(kLockRetryMs);
+    }
+    return true;  // let go at once: the sync takes it again
 }
 
 // Values owned by single features (help and notice marks) are written one at a time and must

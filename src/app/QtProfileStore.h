@@ -49,9 +49,13 @@ public:
 private:
     void Written();
     bool WritesStayInMemory();
+    bool MayReread();
+    bool TakeLockBriefly() const;
 
-    // How long a save waits for another copy of the program to finish its own.
+    // How long a save waits for another copy of the program to finish its own, and how often it
+    // looks meanwhile.
     static constexpr int kLockWaitMs = 2000;
+    static constexpr int kLockRetryMs = 5;
 
     std::unique_ptr<QSettings> settings_;
     // Holds the settings instead when the file may not be opened (damaged and not set aside, or

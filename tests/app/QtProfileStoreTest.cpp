@@ -4,11 +4,14 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include <QLockFile>
 #include <QSettings>
@@ -278,6 +281,54 @@ TEST(QtProfileStore, SaveThatCannotTakeTheLockKeepsItsWritesInMemory) {
     EXPECT_FALSE(store.Flush());
     held.unlock();
     EXPECT_EQ(FileText(), onDisk);
+}
+
+// Another copy that saves again and again holds the lock a millisecond at a time: a save must
+// find it free in between rather than give up saving for the rest of the run.
+TEST(QtProfileStore, SavesGetThroughAnotherCopysBriefLocks) {
+    WriteFileText("[Settings]\nMaxThreads=7\n");
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    std::atomic<bool> stop{false};
+    std::thread other([&] {
+        QLockFile lock(QString::fromStdString(ConfigHome::File().string() + ".lock"));
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!stop.load() && std::chrono::steady_clock::now() < end) {
+            if (lock.tryLock(0)) {
+                std::this_thread::sleep_for(std::chrono::microseconds(1500));
+                lock.unlock();
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+    });
+    // Each save also waits in the settings object's own lock, which backs off up to some hundred
+    // milliseconds: a few saves are enough.
+    for (int i = 1; i <= 20; ++i) {
+        WriteSettingsInt(store, "HideNewsMsg", i);
+    }
+    stop = true;
+    other.join();
+    EXPECT_TRUE(store.Flush());
+    EXPECT_NE(FileText().find("HideNewsMsg=20"), std::string::npos);
+}
+
+// A file changed while the program runs is not reread once it holds a value the settings reader
+// would decode with its binary stream (deep enough, that crashes it): what was read stays, and
+// nothing more is written.
+TEST(QtProfileStore, FileDamagedWhileRunningIsNotReread) {
+    WriteFileText("[Settings]\nMaxThreads=7\n");
+    MakeStoreRereadFile();
+    QtProfileStore store;
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+    const std::string damaged =
+        "[Settings]\nMaxThreads=8\nX=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n";
+    WriteFileText(damaged);
+    store.Reload();
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+    WriteSettingsInt(store, "HideNewsMsg", 2);
+    EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 2);
+    EXPECT_FALSE(store.Flush());
+    EXPECT_EQ(FileText(), damaged);
 }
 
 // The first save of a first run makes the settings folder, lock and all.
