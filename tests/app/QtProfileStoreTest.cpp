@@ -66,6 +66,19 @@ void MakeStoreRereadFile() {
     std::ofstream(ConfigHome::File(), std::ios::binary | std::ios::app) << "\n";
 }
 
+// Loads the settings, saves them with MaxThreads 9 and marks one flag, and checks that both read
+// back while nothing reaches the file.
+void SaveIntoMemoryOnly(QtProfileStore& store, int flag) {
+    AppSettings s;
+    LoadSettings(s, store, 1280, 1024);
+    s.MaxThreads = 9;
+    SaveSettings(s, store);
+    WriteSettingsInt(store, "HideNewsMsg", flag);
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
+    EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), flag);
+    EXPECT_FALSE(store.Flush());
+}
+
 TEST(QtProfileStore, SettingsRoundTripThroughTheUserFile) {
     fs::remove(ConfigHome::File());
     AppSettings saved;
@@ -241,17 +254,9 @@ TEST(QtProfileStore, SettingsWhoseLockCannotBeTakenAreReadButNotSaved) {
         }
         {
             QtProfileStore store;
-            AppSettings s;
-            LoadSettings(s, store, 1280, 1024);
-            EXPECT_EQ(s.MaxThreads, 7);
-            EXPECT_EQ(s.MasterServerURL, "http://127.0.0.9/l");
-            s.MaxThreads = 9;
-            SaveSettings(s, store);
-            WriteSettingsInt(store, "HideNewsMsg", 1);
-            EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
-            EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 1);
+            EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+            SaveIntoMemoryOnly(store, 1);
             EXPECT_EQ(ReadSettingsString(store, "MasterServerURL", ""), "http://127.0.0.9/l");
-            EXPECT_FALSE(store.Flush());
         }
         EXPECT_EQ(FileText(), onDisk);
         EXPECT_TRUE(folder ? fs::is_directory(lock) : fs::is_symlink(lock));
@@ -270,15 +275,8 @@ TEST(QtProfileStore, SaveThatCannotTakeTheLockKeepsItsWritesInMemory) {
     QtProfileStore store;
     QLockFile held(QString::fromStdString(ConfigHome::File().string() + ".lock"));
     ASSERT_TRUE(held.tryLock(0));
-    AppSettings s;
-    LoadSettings(s, store, 1280, 1024);
-    EXPECT_EQ(s.MaxThreads, 7);
-    s.MaxThreads = 9;
-    SaveSettings(s, store);
-    WriteSettingsInt(store, "HideNewsMsg", 3);
-    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
-    EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 3);
-    EXPECT_FALSE(store.Flush());
+    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+    SaveIntoMemoryOnly(store, 3);
     held.unlock();
     EXPECT_EQ(FileText(), onDisk);
 }
@@ -382,14 +380,7 @@ TEST(QtProfileStore, DamagedFileThatCannotBeSetAsideStaysUntouched) {
         QtProfileStore store;
         EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 15), 15);
         EXPECT_EQ(store.FileName().toStdString(), ConfigHome::File().string());
-        AppSettings s;
-        LoadSettings(s, store, 1280, 1024);
-        s.MaxThreads = 9;
-        SaveSettings(s, store);
-        WriteSettingsInt(store, "HideNewsMsg", 1);
-        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 9);
-        EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 1);
-        EXPECT_FALSE(store.Flush());
+        SaveIntoMemoryOnly(store, 1);
     }
     EXPECT_EQ(FileText(), damaged);
     EXPECT_TRUE(fs::is_directory(aside / "keep"));
