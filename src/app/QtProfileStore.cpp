@@ -159,13 +159,18 @@ QtProfileStore::~QtProfileStore() {
     }
 }
 
+const ProfileStore* QtProfileStore::HeldInMemory(std::string_view section,
+                                                 std::string_view name) const {
+    if (memory_) {
+        return memory_.get();
+    }
+    return unsaved_ && unsaved_->Contains(section, name) ? unsaved_.get() : nullptr;
+}
+
 int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
                             int defaultValue) const {
-    if (memory_) {
-        return memory_->ReadInt(section, name, defaultValue);
-    }
-    if (unsaved_ && unsaved_->Contains(section, name)) {
-        return unsaved_->ReadInt(section, name, defaultValue);
+    if (const ProfileStore* held = HeldInMemory(section, name)) {
+        return held->ReadInt(section, name, defaultValue);
     }
     QVariant value = settings_->value(Key(section, name));
     switch (value.typeId()) {
@@ -188,11 +193,8 @@ int QtProfileStore::ReadInt(std::string_view section, std::string_view name,
 
 std::string QtProfileStore::ReadString(std::string_view section, std::string_view name,
                                        std::string_view defaultValue) const {
-    if (memory_) {
-        return memory_->ReadString(section, name, defaultValue);
-    }
-    if (unsaved_ && unsaved_->Contains(section, name)) {
-        return unsaved_->ReadString(section, name, defaultValue);
+    if (const ProfileStore* held = HeldInMemory(section, name)) {
+        return held->ReadString(section, name, defaultValue);
     }
     QVariant value = settings_->value(Key(section, name));
     QString text;
@@ -218,11 +220,8 @@ std::string QtProfileStore::ReadString(std::string_view section, std::string_vie
 
 ProfileStore::Bytes QtProfileStore::ReadBytes(std::string_view section, std::string_view name,
                                               const Bytes& defaultValue) const {
-    if (memory_) {
-        return memory_->ReadBytes(section, name, defaultValue);
-    }
-    if (unsaved_ && unsaved_->Contains(section, name)) {
-        return unsaved_->ReadBytes(section, name, defaultValue);
+    if (const ProfileStore* held = HeldInMemory(section, name)) {
+        return held->ReadBytes(section, name, defaultValue);
     }
     QVariant value = settings_->value(Key(section, name));
     if (value.typeId() != QMetaType::QByteArray) {
@@ -263,11 +262,10 @@ void QtProfileStore::WriteBytes(std::string_view section, std::string_view name,
 }
 
 bool QtProfileStore::Contains(std::string_view section, std::string_view name) const {
-    if (memory_) {
-        return memory_->Contains(section, name);
+    if (const ProfileStore* held = HeldInMemory(section, name)) {
+        return held->Contains(section, name);
     }
-    return (unsaved_ && unsaved_->Contains(section, name)) ||
-           settings_->contains(Key(section, name));
+    return settings_->contains(Key(section, name));
 }
 
 void QtProfileStore::BeginBatch() {
@@ -289,7 +287,14 @@ void QtProfileStore::EndBatch() {
 // changed it since. Such a file is left alone: the values read so far stay, and what the program
 // writes from then on stays in memory.
 bool QtProfileStore::MayReread() {
+    // The settings object rereads only a file whose size or time changed; so is it scanned.
+    const QFileInfo info(fileName_);
+    const FileStamp stamp{info.size(), info.lastModified()};
+    if (stamp == scannedStamp_) {
+        return true;
+    }
     if (!HoldsStreamedValue(fileName_)) {
+        scannedStamp_ = stamp;
         return true;
     }
     Trace(TraceWarning, "Settings file %s cannot be read safely; settings will not be saved\n",

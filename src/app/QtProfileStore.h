@@ -1,7 +1,9 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 
+#include <QDateTime>
 #include <QString>
 
 #include "app/MemoryProfileStore.h"
@@ -50,6 +52,8 @@ private:
     void Written();
     bool WritesStayInMemory();
     bool MayReread();
+    // Where a value lives when not in the file: the store that holds it, or null.
+    const ProfileStore* HeldInMemory(std::string_view section, std::string_view name) const;
     bool TakeLockBriefly() const;
 
     // How long a save waits for another copy of the program to finish its own, and how often it
@@ -67,6 +71,9 @@ private:
     QString fileName_;
     int batchDepth_ = 0;
     bool lockTriedInBatch_ = false;  // the lock was had once in the open batch
+    // Size and time of the file when it was last found sound.
+    using FileStamp = std::pair<qint64, QDateTime>;
+    FileStamp scannedStamp_{-1, QDateTime()};
 };
 
 }  // namespace perivant

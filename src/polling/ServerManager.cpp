@@ -141,13 +141,11 @@ void ServerManager::OnTimer() {
         return;
     }
     Trace(TraceInfo, "OnTimer. %d requests queued.\n", static_cast<int>(m_requests.size()));
-    LockRequests();
     StartQueued();
-    UnlockRequests();
-    RunPassAfterEndingWorkers();
 }
 
 void ServerManager::StartQueued() {
+    LockRequests();
     while (!m_requests.empty() && m_state->BusySlots() < EffectiveMaxThreads()) {
         std::unique_ptr<ServerQuery> query = std::move(m_requests.front());
         m_requests.pop_front();
@@ -157,6 +155,8 @@ void ServerManager::StartQueued() {
         m_services.timer.KillTimer(m_queryTimer);
         m_queryTimer = 0;
     }
+    UnlockRequests();
+    RunPassAfterEndingWorkers();
 }
 
 void ServerManager::RunPassAfterEndingWorkers() {
@@ -170,10 +170,7 @@ void ServerManager::RunPassAfterEndingWorkers() {
             return;
         }
         manager->m_passPending = false;
-        manager->LockRequests();
         manager->StartQueued();
-        manager->UnlockRequests();
-        manager->RunPassAfterEndingWorkers();
     });
 }
 

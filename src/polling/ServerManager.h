@@ -73,8 +73,8 @@ public:
 private:
     int EffectiveMaxThreads() const;
     void StartWorker(std::unique_ptr<ServerQuery> query);
-    // Starts queued queries while slots are free; stops the timer once the queue is empty.
-    // Requests must be locked.
+    // Starts queued queries while slots are free; stops the timer once the queue is empty, and
+    // asks for one more pass while ending workers hold slots.
     void StartQueued();
     // Slots held only by ended workers free up as soon as the GUI thread has taken their last
     // messages, which it cannot while it is starting workers: one more pass then follows those
