@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libcurl4-openssl-dev libpugixml-dev
     clang libclang-rt-14-dev
+    locales
     "$@"
 )
 

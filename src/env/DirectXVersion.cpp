@@ -1,13 +1,13 @@
 #include "env/DirectXVersion.h"
 
 #include <atomic>
-#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <map>
 
 #include "env/PeVersionReader.h"
 #include "env/WineSystemDirectory.h"
+#include "text/CaseCompare.h"
 #include "text/IntegerValue.h"
 
 namespace perivant {
@@ -140,7 +140,7 @@ bool DetectDirectXVersion(std::string& versionText, DirectXDiagnostic& diagnosti
     } else {
         version = DirectXVersionFromFiles(systemDirectory);
     }
-    version.Letter = static_cast<char>(std::tolower(static_cast<unsigned char>(version.Letter)));
+    version.Letter = LowerAscii(version.Letter);
     versionText = DirectXVersionText(version);
     return true;
 }

@@ -5,8 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <strings.h>
 #include <cstdlib>
+
+#include "text/CaseCompare.h"
 
 namespace perivant {
 
@@ -48,8 +49,7 @@ std::string WineSystemDirectory::FindEntry(const std::string& directory, const s
     }
     std::string best;
     while (struct dirent* entry = ::readdir(dir)) {
-        if (::strcasecmp(entry->d_name, name.c_str()) == 0 &&
-            (best.empty() || entry->d_name < best)) {
+        if (EqualsNoCase(entry->d_name, name) && (best.empty() || entry->d_name < best)) {
             best = entry->d_name;
         }
     }

@@ -1,10 +1,10 @@
 #include "polling/HttpClient.h"
 
 #include "polling/CurlLibrary.h"
+#include "text/CaseCompare.h"
 #include "text/HexDigit.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstring>
 
@@ -104,17 +104,10 @@ bool IsSkippedStatus(long code) {
 
 // libcurl follows a 3xx reply only when it names a non-blank Location.
 bool IsLocationHeader(const char* data, size_t length) {
-    static const char kName[] = "location:";
-    const size_t nameLength = sizeof kName - 1;
-    if (length <= nameLength) {
-        return false;
-    }
-    for (size_t i = 0; i < nameLength; ++i) {
-        if (std::tolower(static_cast<unsigned char>(data[i])) != kName[i]) {
-            return false;
-        }
-    }
-    return std::any_of(data + nameLength, data + length,
+    constexpr std::string_view kName = "location:";
+    const std::string_view line(data, length);
+    return line.size() > kName.size() && StartsWithNoCase(line, kName) &&
+           std::any_of(line.begin() + kName.size(), line.end(),
                        [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 

@@ -1,13 +1,12 @@
 #include "polling/UserPrompts.h"
 
-#include <strings.h>
+#include "text/CaseCompare.h"
 
 namespace perivant {
 
 bool IsWebAddress(const std::string& url) {
-    for (const char* scheme : {"http://", "https://"}) {
-        size_t n = std::char_traits<char>::length(scheme);
-        if (url.size() > n && strncasecmp(url.c_str(), scheme, n) == 0) {
+    for (std::string_view scheme : {"http://", "https://"}) {
+        if (url.size() > scheme.size() && StartsWithNoCase(url, scheme)) {
             // A control byte or blank could smuggle a second command line argument or header.
             for (unsigned char c : url) {
                 if (c <= 0x20 || c == 0x7F) {

@@ -2,20 +2,16 @@
 
 namespace perivant {
 
-namespace {
-
-char Lower(char c) {
+char LowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
-
-}  // namespace
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     if (text.size() < prefix.size()) {
         return false;
     }
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (Lower(text[i]) != Lower(prefix[i])) {
+        if (LowerAscii(text[i]) != LowerAscii(prefix[i])) {
             return false;
         }
     }

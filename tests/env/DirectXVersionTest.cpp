@@ -9,6 +9,7 @@
 #include "TestPeImage.h"
 #include "env/DirectXVersion.h"
 #include "env/WineSystemDirectory.h"
+#include "support/TurkishLocale.h"
 
 namespace perivant {
 namespace {
@@ -138,7 +139,7 @@ TEST(DirectXVersionTest, FileVersionsNameTheLastReleaseReached) {
     EXPECT_EQ(FromFiles({{"dinput.dll", 4, 7, 0, 716}}), "7.0a");
 }
 
-TEST(DirectXVersionTest, FindsFilesAndFoldersInAnyCase) {
+void ExpectFilesAndFoldersFoundInAnyCase() {
     WinePrefix prefix({{"DDRAW.DLL", 4, 7, 0, 700}, {"DInput.dll", 4, 7, 0, 716}}, "Windows",
                       "System32");
     EXPECT_EQ(WineSystemDirectory::ForPrefix(prefix.Prefix()), prefix.System());
@@ -154,6 +155,17 @@ TEST(DirectXVersionTest, FindsFilesAndFoldersInAnyCase) {
     EXPECT_EQ(WineSystemDirectory::FindEntry(prefix.System(), "Ddraw.Dll"),
               prefix.System() + "/DDRAW.DLL");
     EXPECT_EQ(WineSystemDirectory::FindEntry(prefix.System(), "d3d9.dll"), "");
+}
+
+TEST(DirectXVersionTest, FindsFilesAndFoldersInAnyCase) {
+    ExpectFilesAndFoldersFoundInAnyCase();
+}
+
+// The user's locale must not change what a name matches: "DInput.dll" is dinput.dll there too.
+TEST(DirectXVersionTest, FindsFilesInAnyCaseInATurkishLocale) {
+    perivant::testing::TurkishLocale turkish;
+    ASSERT_EQ(turkish.Problem(), "");
+    ExpectFilesAndFoldersFoundInAnyCase();
 }
 
 TEST(DirectXVersionTest, NothingFoundIsZero) {

@@ -4,6 +4,7 @@
 
 #include "support/LoopbackHttpServer.h"
 #include "support/NetworkNamespace.h"
+#include "support/TurkishLocale.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -279,6 +280,23 @@ TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {
         EXPECT_EQ(fetch.body, kMarker) << path;
         EXPECT_EQ(fetch.errorText, "The server returned an invalid or unrecognized response");
     }
+}
+
+// Header names have no case, whatever the user's locale makes of an upper-case I.
+TEST(HttpClientGet, RedirectIsFollowedInATurkishLocale) {
+    perivant::testing::TurkishLocale turkish;
+    ASSERT_EQ(turkish.Problem(), "");
+    LoopbackHttpServer server([](Connection& connection, const std::string& request) {
+        if (RequestPath(request) == "/start") {
+            connection.Send(Reply("302 Found", "moved", "LOCATION: /final\r\n"));
+        } else {
+            connection.Send(Reply("200 OK", "arrived\r\n"));
+        }
+    });
+    HttpClient client;
+    Fetch moved = Get(client, server.Port(), "/start");
+    EXPECT_EQ(moved.result, 200);
+    EXPECT_EQ(moved.body, "arrived\n");
 }
 
 TEST(HttpClientGet, RedirectsAreFollowedUpToTen) {
