@@ -1,7 +1,11 @@
 #include "app/ProcessLimits.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 
@@ -21,6 +25,19 @@ void RaiseOpenFileLimit() {
     if (limit.rlim_cur < wanted) {
         limit.rlim_cur = wanted;
         setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+void OpenMissingStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest free number is this one, as the ones below it are open by now.
+            const int opened = open("/dev/null", O_RDWR);
+            if (opened != fd && opened >= 0) {
+                close(opened);
+                return;
+            }
+        }
     }
 }
 

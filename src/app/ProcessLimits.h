@@ -16,4 +16,10 @@ void ReturnLargeBlocksToTheSystem();
 // MaxThreads of some hundreds ran out at the usual 1,024 and failed servers that answered.
 void RaiseOpenFileLimit();
 
+// Opens /dev/null on any of standard input, output and error that the program was started
+// without. Otherwise the next file or socket opened takes that number, and what is written to
+// standard error (the trace, Qt's warnings) goes into it: started with "2>&-" under X, Qt's first
+// warning went into the display connection.
+void OpenMissingStandardStreams();
+
 }  // namespace perivant

@@ -6,6 +6,7 @@
 #include "app/ProcessLimits.h"
 
 int main(int argc, char** argv) {
+    perivant::OpenMissingStandardStreams();
     perivant::ReturnLargeBlocksToTheSystem();
     perivant::RaiseOpenFileLimit();
     QApplication app(argc, argv);
