@@ -284,6 +284,9 @@ TEST(HttpClientGet, ReplyThatIsNotHttpGivesMinusOne) {
 
 // Header names have no case, whatever the user's locale makes of an upper-case I.
 TEST(HttpClientGet, RedirectIsFollowedInATurkishLocale) {
+    // Loaded first: one of the libraries libcurl brings makes a locale as it loads, and the C
+    // library does not give back its search path when LOCPATH is set.
+    ASSERT_NE(perivant::CurlLibrary::Get(), nullptr);
     perivant::testing::TurkishLocale turkish;
     ASSERT_EQ(turkish.Problem(), "");
     LoopbackHttpServer server([](Connection& connection, const std::string& request) {

@@ -35,8 +35,8 @@ TurkishLocale::TurkishLocale() {
 }
 
 TurkishLocale::~TurkishLocale() {
-    std::setlocale(LC_ALL, "C");
     ::unsetenv("LOCPATH");
+    std::setlocale(LC_ALL, "C");
     if (!m_folder.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
