@@ -1,5 +1,8 @@
 #include "app/QtProfileStore.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <optional>
 #include <string>
@@ -114,6 +117,13 @@ bool MayOpen(const QString& fileName) {
 // Whether a save can take the lock file that QSettings puts beside the settings: it waits for that
 // lock without end, and a folder or a dangling link in its place can never be taken, so the
 // program would hang at its first save (at the latest when it closes).
+// The file's number on its disk, 0 when there is no such file: a save that wrote the file gave
+// it a new number.
+ino_t FileNumber(const QByteArray& file) {
+    struct stat status {};
+    return ::stat(file.constData(), &status) == 0 ? status.st_ino : 0;
+}
+
 bool LockUsable(const QString& fileName) {
     const QString lockName = fileName + QStringLiteral(".lock");
     const QFileInfo lock(lockName);
@@ -155,7 +165,7 @@ QtProfileStore::QtProfileStore() : fileName_(UserSettingsPath()) {
 
 QtProfileStore::~QtProfileStore() {
     if (settings_ && !unsaved_ && MayReread()) {
-        settings_->sync();
+        Save();
     }
 }
 
@@ -278,7 +288,7 @@ void QtProfileStore::EndBatch() {
     }
     lockTriedInBatch_ = false;
     if (settings_ && !unsaved_) {
-        settings_->sync();
+        Save();
     }
 }
 
@@ -357,7 +367,7 @@ bool QtProfileStore::TakeLockBriefly() const {
 // survive a crash right after; only a batch may wait.
 void QtProfileStore::Written() {
     if (batchDepth_ == 0 && settings_ && !unsaved_) {
-        settings_->sync();
+        Save();
     }
 }
 
@@ -365,8 +375,59 @@ bool QtProfileStore::Flush() {
     if (!settings_ || unsaved_) {
         return false;  // nothing reaches the file
     }
+    return Save();
+}
+
+// The settings object saves by writing a new file and renaming it over the old one, and a write
+// that fails part of the way (a nearly full disk) does not stop the rename: the file was left
+// empty or cut, with no error reported. So the old file keeps a second name (a hard link, which
+// needs no room on the disk) until the new one is seen whole, and gets its name back otherwise;
+// what the program writes from then on stays in memory.
+bool QtProfileStore::Save() {
+    const QByteArray file = QFile::encodeName(fileName_);
+    const QByteArray previous = file + ".previous";
+    ::unlink(previous.constData());
+    const ino_t oldFile = FileNumber(file);
+    const bool kept = oldFile != 0 && ::link(file.constData(), previous.constData()) == 0;
     settings_->sync();
+    const ino_t newFile = FileNumber(file);
+    const bool whole = newFile == oldFile || SavedWhole(settings_->allKeys().size());
+    if (kept) {
+        if (whole) {
+            ::unlink(previous.constData());
+        } else {
+            ::rename(previous.constData(), file.constData());
+        }
+    }
+    if (!whole) {
+        Trace(TraceWarning, "Settings file %s could not be written whole; %s\n", file.constData(),
+              kept ? "the previous one is kept and settings will not be saved"
+                   : "settings will not be saved");
+        unsaved_ = std::make_unique<MemoryProfileStore>();
+        return false;
+    }
     return settings_->status() == QSettings::NoError;
+}
+
+// Whether the file the settings object just wrote holds every value it has: its writer ends every
+// line with a line feed and puts one value on each line.
+bool QtProfileStore::SavedWhole(qsizetype values) const {
+    QFile saved(fileName_);
+    if (!saved.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    const QByteArray text = saved.readAll();
+    if (values == 0) {
+        return true;
+    }
+    if (text.isEmpty() || !text.endsWith('\n')) {
+        return false;
+    }
+    qsizetype lines = 0;
+    for (const QByteArray& line : text.split('\n')) {
+        lines += !line.startsWith('[') && line.contains('=') ? 1 : 0;
+    }
+    return lines >= values;
 }
 
 QString QtProfileStore::FileName() const {

@@ -50,6 +50,8 @@ public:
 
 private:
     void Written();
+    bool Save();
+    bool SavedWhole(qsizetype values) const;
     bool WritesStayInMemory();
     bool MayReread();
     // Where a value lives when not in the file: the store that holds it, or null.

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <atomic>
 #include <chrono>
@@ -327,6 +332,37 @@ TEST(QtProfileStore, FileDamagedWhileRunningIsNotReread) {
     EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 2);
     EXPECT_FALSE(store.Flush());
     EXPECT_EQ(FileText(), damaged);
+}
+
+// A save that cannot write the whole file (a nearly full disk; here a limit on file size) must
+// leave the old file as it was: the settings object renamed an empty or cut file over it.
+TEST(QtProfileStore, SaveThatCannotBeWrittenWholeKeepsTheOldFile) {
+    const std::string old = "[Settings]\nMasterServerURL=http://127.0.0.1/" +
+                            std::string(300, 'k') + "\nMaxThreads=7\n";
+    // Room for the lock file, not for the settings; none at all within a block of the text.
+    for (const rlim_t limit : {rlim_t{100}, rlim_t{200}}) {
+        WriteFileText(old);
+        MakeStoreRereadFile();
+        const std::string before = FileText();
+        const pid_t child = fork();
+        if (child == 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            QtProfileStore store;
+            WriteSettingsInt(store, "HideNewsMsg", 5);
+            // The value stays for this run, and the failed save is not reported as done.
+            const bool kept = ReadSettingsInt(store, "HideNewsMsg", 0) == 5 &&
+                              ReadSettingsInt(store, "MaxThreads", 0) == 7;
+            _exit(!kept ? 1 : store.Flush() ? 2 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
+        EXPECT_EQ(FileText(), before) << "limit " << limit;
+        std::error_code ignored;
+        EXPECT_FALSE(fs::exists(ConfigHome::File().string() + ".previous", ignored));
+    }
 }
 
 // The first save of a first run makes the settings folder, lock and all.
