@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 #include <algorithm>
 
@@ -39,6 +40,10 @@ void OpenMissingStandardStreams() {
             }
         }
     }
+}
+
+void IgnoreClosedPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace perivant

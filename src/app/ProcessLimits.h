@@ -22,4 +22,8 @@ void RaiseOpenFileLimit();
 // warning went into the display connection.
 void OpenMissingStandardStreams();
 
+// A write to a pipe whose reader has gone fails with an error instead of ending the program: the
+// trace goes to standard error, and "perivant 2>&1 | head" ended it at the fourth line.
+void IgnoreClosedPipes();
+
 }  // namespace perivant

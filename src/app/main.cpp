@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
     perivant::OpenMissingStandardStreams();
+    perivant::IgnoreClosedPipes();
     perivant::ReturnLargeBlocksToTheSystem();
     perivant::RaiseOpenFileLimit();
     QApplication app(argc, argv);

@@ -1,5 +1,9 @@
 #include "text/Trace.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
@@ -39,6 +43,32 @@ std::string TimeStamp() {
     return std::string(stamp, len);
 }
 
+// Standard error may be a pipe that nobody reads, or no longer reads: a write that waits for room
+// there would hold the trace lock, and with it every thread that traces, the GUI thread
+// included, for as long as the pipe stays full. A line it cannot take at once is dropped. A pipe
+// that shows room takes a whole line (at most kTraceBufferSize and a time stamp) in one piece.
+void WriteToStandardError(const std::string& line) {
+    pollfd output{STDERR_FILENO, POLLOUT, 0};
+    int ready = 0;
+    do {
+        ready = poll(&output, 1, 0);
+    } while (ready < 0 && errno == EINTR);
+    if (ready != 1 || (output.revents & POLLOUT) == 0) {
+        return;
+    }
+    size_t written = 0;
+    while (written < line.size()) {
+        const ssize_t n = write(STDERR_FILENO, line.data() + written, line.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        written += static_cast<size_t>(n);
+    }
+}
+
 }  // namespace
 
 std::string FormatTraceMessage(const char* format, ...) {
@@ -59,8 +89,7 @@ void Trace(int severity, const char* format, ...) {
     if (Sink()) {
         Sink()(severity, line);
     } else {
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+        WriteToStandardError(line);
     }
 }
 

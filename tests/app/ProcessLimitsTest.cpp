@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <initializer_list>
 #include <string>
 
@@ -67,6 +68,23 @@ TEST(ProcessLimitsTest, OpenStandardStreamsAreLeftAlone) {
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0), "kept");
+}
+
+TEST(ProcessLimitsTest, WriteToAClosedPipeFailsWithoutEndingTheProgram) {
+    const pid_t child = fork();
+    if (child == 0) {
+        IgnoreClosedPipes();
+        int fds[2];
+        if (pipe(fds) != 0) {
+            _exit(2);
+        }
+        close(fds[0]);
+        _exit(write(fds[1], "x", 1) == -1 && errno == EPIPE ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status)) : "");
 }
 
 }  // namespace
