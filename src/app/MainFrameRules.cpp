@@ -34,6 +34,19 @@ WindowRect MainFrameRules::ClipWindowRect(const WindowRect& saved, int w, int h)
     if (r.bottom - r.top < 100) {
         r.bottom = r.top + 100;
     }
+    // The 100 pixels added to a window that was cut to a sliver at the display's right or bottom
+    // edge reach past that edge, leaving a strip of ten pixels or so on the display and no title
+    // bar to drag: such a window moves back onto the display whole, its size kept.
+    if (r.right > w) {
+        const int width = r.right - r.left;
+        r.left = std::max(0, w - width);
+        r.right = r.left + width;
+    }
+    if (r.bottom > h) {
+        const int height = r.bottom - r.top;
+        r.top = std::max(0, h - height);
+        r.bottom = r.top + height;
+    }
     return r;
 }
 

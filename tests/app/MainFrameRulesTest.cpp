@@ -44,6 +44,21 @@ TEST(MainFrameRules, WindowRectIsClippedToTheDisplay) {
     EXPECT_EQ(r.right, 600);
     EXPECT_EQ(r.top, 400);
     EXPECT_EQ(r.bottom, 500);
+    // Cut to a sliver at the right and bottom edges: the added 100 pixels keep it on the display.
+    r = MainFrameRules::ClipWindowRect({630, 100, 1230, 700}, 640, 480);
+    EXPECT_EQ(r.left, 530);
+    EXPECT_EQ(r.right, 640);
+    EXPECT_EQ(r.top, 100);
+    EXPECT_EQ(r.bottom, 480);
+    r = MainFrameRules::ClipWindowRect({100, 470, 700, 900}, 640, 480);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.right, 640);
+    EXPECT_EQ(r.top, 370);
+    EXPECT_EQ(r.bottom, 480);
+    // A display narrower than the window: the window starts at its edge.
+    r = MainFrameRules::ClipWindowRect({40, 0, 80, 300}, 60, 480);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 120);
     // A hand-edited rectangle with extreme values must not overflow the width test.
     r = MainFrameRules::ClipWindowRect({INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN}, 800, 600);
     EXPECT_EQ(r.left, 0);
