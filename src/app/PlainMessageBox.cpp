@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QScreen>
 #include <algorithm>
 
@@ -36,8 +37,14 @@ void PlainMessageBox::KeepLinesWhole() {
     const int hardLimit = screenWidth <= 1024 ? screenWidth : std::min(screenWidth - 480, 1000);
     // A few pixels for the last glyph's overhang, as the label measures with a margin.
     const int wanted = widest + 2 * label->margin() + 4;
-    if (wanted <= hardLimit) {
-        label->setMinimumWidth(wanted);
+    if (wanted > hardLimit) {
+        return;
+    }
+    label->setMinimumWidth(wanted);
+    // The limit holds for the whole box, which adds its margins and spacing to the label: a box
+    // wider than the screen is squeezed to it, cutting the line's end and the margin after it.
+    if (layout() != nullptr && layout()->minimumSize().width() > hardLimit) {
+        label->setMinimumWidth(0);
     }
 }
 

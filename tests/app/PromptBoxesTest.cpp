@@ -5,12 +5,15 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
 #include <functional>
 
+#include "app/PlainMessageBox.h"
+#include "app/QtText.h"
 #include "app/QtUserPrompts.h"
 #include "app/WebBrowser.h"
 #include "dialogs/DirectXExplanation.h"
@@ -126,6 +129,41 @@ private slots:
         QVERIFY(paragraph.wrappedHeight > paragraph.unwrappedHeight);
         QVERIFY(paragraph.boxWidth <=
                 QGuiApplication::primaryScreen()->availableGeometry().width());
+    }
+
+    // A line a little narrower than the screen: the box around it must fit the screen too, so
+    // the line either shows whole or wraps; it must never be cut at the screen's edge.
+    void linesNearlyAsWideAsTheScreenAreNotCut() {
+        const int screenWidth = QGuiApplication::primaryScreen()->availableGeometry().width();
+        const PlainMessageBox probe("x", QMessageBox::Ok, nullptr);
+        const auto* probeLabel = probe.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        QVERIFY(probeLabel != nullptr);
+        const QFontMetrics metrics(probeLabel->font());
+        for (int spare : {2, 8, 14, 20, 30, 60}) {
+            QString line;
+            for (int i = 0;; ++i) {
+                const QChar next = i % 3 == 2 ? u' ' : u'w';
+                if (metrics.horizontalAdvance(line + next) >= screenWidth - spare) {
+                    break;
+                }
+                line += next;
+            }
+            int boxWidth = 0;
+            int neededWidth = 0;
+            AnswerNextModal<QMessageBox>([&](QMessageBox* box) {
+                boxWidth = box->width();
+                neededWidth = box->layout()->minimumSize().width();
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            });
+            QtUserPrompts().ShowMessage(FromQString(line));
+            // Squeezed below what its layout needs, the box cuts the line and its margin.
+            const QString where = QStringLiteral("spare %1: box %2, layout needs %3")
+                                      .arg(spare)
+                                      .arg(boxWidth)
+                                      .arg(neededWidth);
+            QVERIFY2(boxWidth <= screenWidth, qPrintable(where));
+            QVERIFY2(neededWidth <= boxWidth, qPrintable(where));
+        }
     }
 
     void dialogMessagesAreOwnedByTheDialog() {
