@@ -384,7 +384,10 @@ bool QtProfileStore::Flush() {
 // needs no room on the disk) until the new one is seen whole, and gets its name back otherwise;
 // what the program writes from then on stays in memory.
 bool QtProfileStore::Save() {
-    const QByteArray file = QFile::encodeName(fileName_);
+    // A settings file that is a link to another is saved into that other one, as the settings
+    // object does.
+    const QString target = QFileInfo(fileName_).canonicalFilePath();
+    const QByteArray file = QFile::encodeName(target.isEmpty() ? fileName_ : target);
     const QByteArray previous = file + ".previous";
     ::unlink(previous.constData());
     const ino_t oldFile = FileNumber(file);

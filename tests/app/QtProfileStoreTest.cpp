@@ -339,30 +339,43 @@ TEST(QtProfileStore, FileDamagedWhileRunningIsNotReread) {
 TEST(QtProfileStore, SaveThatCannotBeWrittenWholeKeepsTheOldFile) {
     const std::string old = "[Settings]\nMasterServerURL=http://127.0.0.1/" +
                             std::string(300, 'k') + "\nMaxThreads=7\n";
-    // Room for the lock file, not for the settings; none at all within a block of the text.
-    for (const rlim_t limit : {rlim_t{100}, rlim_t{200}}) {
-        WriteFileText(old);
-        MakeStoreRereadFile();
-        const std::string before = FileText();
-        const pid_t child = fork();
-        if (child == 0) {
-            signal(SIGXFSZ, SIG_IGN);
-            rlimit size{limit, limit};
-            setrlimit(RLIMIT_FSIZE, &size);
-            QtProfileStore store;
-            WriteSettingsInt(store, "HideNewsMsg", 5);
-            // The value stays for this run, and the failed save is not reported as done.
-            const bool kept = ReadSettingsInt(store, "HideNewsMsg", 0) == 5 &&
-                              ReadSettingsInt(store, "MaxThreads", 0) == 7;
-            _exit(!kept ? 1 : store.Flush() ? 2 : 0);
+    const fs::path elsewhere = ConfigHome::File().parent_path() / "elsewhere.conf";
+    // Room for the lock file, not for the settings; none at all within a block of the text. The
+    // settings file may also be a link to a file elsewhere, which keeps its text and its link.
+    for (const bool linked : {false, true}) {
+        for (const rlim_t limit : {rlim_t{100}, rlim_t{200}}) {
+            fs::remove(ConfigHome::File());
+            if (linked) {
+                fs::create_symlink(elsewhere, ConfigHome::File());
+            }
+            WriteFileText(old);
+            MakeStoreRereadFile();
+            const std::string before = FileText();
+            const pid_t child = fork();
+            if (child == 0) {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit size{limit, limit};
+                setrlimit(RLIMIT_FSIZE, &size);
+                QtProfileStore store;
+                WriteSettingsInt(store, "HideNewsMsg", 5);
+                // The value stays for this run, and the failed save is not reported as done.
+                const bool kept = ReadSettingsInt(store, "HideNewsMsg", 0) == 5 &&
+                                  ReadSettingsInt(store, "MaxThreads", 0) == 7;
+                _exit(!kept ? 1 : store.Flush() ? 2 : 0);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            const std::string where = "limit " + std::to_string(limit) + (linked ? ", linked" : "");
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << where;
+            EXPECT_EQ(FileText(), before) << where;
+            EXPECT_EQ(fs::is_symlink(ConfigHome::File()), linked) << where;
+            for (const fs::path& file : {ConfigHome::File(), elsewhere}) {
+                EXPECT_FALSE(fs::exists(file.string() + ".previous")) << where;
+            }
         }
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "limit " << limit;
-        EXPECT_EQ(FileText(), before) << "limit " << limit;
-        std::error_code ignored;
-        EXPECT_FALSE(fs::exists(ConfigHome::File().string() + ".previous", ignored));
     }
+    fs::remove(ConfigHome::File());
+    fs::remove(elsewhere);
 }
 
 // The first save of a first run makes the settings folder, lock and all.
