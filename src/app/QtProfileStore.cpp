@@ -124,6 +124,19 @@ ino_t FileNumber(const QByteArray& file) {
     return ::stat(file.constData(), &status) == 0 ? status.st_ino : 0;
 }
 
+// Without a second name for the old file (a file system without hard links), a save cut short
+// leaves the new file cut, perhaps in the middle of a value that the next start would take as
+// the whole. Cut back to its last line feed, which needs no room, it loses values but holds no
+// wrong one.
+void CutToLastWholeLine(const QByteArray& file) {
+    QFile cut(QFile::decodeName(file));
+    if (!cut.open(QIODevice::ReadWrite)) {
+        return;
+    }
+    const QByteArray text = cut.readAll();
+    cut.resize(text.lastIndexOf('\n') + 1);
+}
+
 bool LockUsable(const QString& fileName) {
     const QString lockName = fileName + QStringLiteral(".lock");
     const QFileInfo lock(lockName);
@@ -401,11 +414,13 @@ bool QtProfileStore::Save() {
         } else {
             ::rename(previous.constData(), file.constData());
         }
+    } else if (!whole) {
+        CutToLastWholeLine(file);
     }
     if (!whole) {
         Trace(TraceWarning, "Settings file %s could not be written whole; %s\n", file.constData(),
               kept ? "the previous one is kept and settings will not be saved"
-                   : "settings will not be saved");
+                   : "it is cut back to its last whole line and settings will not be saved");
         unsaved_ = std::make_unique<MemoryProfileStore>();
         return false;
     }

@@ -378,6 +378,33 @@ TEST(QtProfileStore, SaveThatCannotBeWrittenWholeKeepsTheOldFile) {
     fs::remove(elsewhere);
 }
 
+// Where the old file cannot get a second name (here a folder holds that name, as a file system
+// without hard links refuses it), a save cut short is cut back to its last whole line: values
+// go missing, but none is read back cut.
+TEST(QtProfileStore, SaveCutShortWithoutASecondNameEndsAtAWholeLine) {
+    const std::string old = "[Settings]\nMasterServerURL=http://127.0.0.1/" +
+                            std::string(300, 'k') + "\nMaxThreads=7\n";
+    const fs::path previous = ConfigHome::File().string() + ".previous";
+    WriteFileText(old);
+    MakeStoreRereadFile();
+    fs::create_directories(previous);
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit size{200, 200};
+        setrlimit(RLIMIT_FSIZE, &size);
+        QtProfileStore store;
+        WriteSettingsInt(store, "HideNewsMsg", 5);
+        _exit(store.Flush() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const std::string text = FileText();
+    EXPECT_EQ(text, "[Settings]\nHideNewsMsg=5\n");
+    fs::remove(previous);
+}
+
 // The first save of a first run makes the settings folder, lock and all.
 TEST(QtProfileStore, FirstSaveMakesTheFolder) {
     fs::remove_all(ConfigHome::File().parent_path());
