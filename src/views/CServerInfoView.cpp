@@ -23,6 +23,7 @@
 #include "views/ClipboardHelpText.h"
 #include "views/CopyTextToClipboard.h"
 #include "views/DetailPaneRules.h"
+#include "views/ExactCopyTextEdit.h"
 
 namespace perivant {
 
@@ -137,7 +138,7 @@ CServerInfoView::CServerInfoView(AppSettings& settings, ProfileStore& store,
     setFont(dialogFont);
 
     m_commentsLabel = new QLabel(QStringLiteral("&Session Comments:"), this);
-    m_comments = new QPlainTextEdit(this);
+    m_comments = new ExactCopyTextEdit(this);
     m_comments->setReadOnly(true);
     // A read-only edit still lets the keyboard select, so Copy works without a mouse.
     m_comments->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

@@ -426,6 +426,17 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QString::fromUtf8("Welcome\nNo \u00B0 jets"));
         QCOMPARE(comments->toPlainText(), QString::fromUtf8("Welcome\nNo \u00B0 jets"));
+        // Copies carry the text as shown, no-break spaces included, by command or by key.
+        ServerInfo spaced = Server();
+        spaced.SessionComments = "Fly\xA0low\ntonight\xA0!";
+        view->ShowServerDetails(spaced);
+        QTest::keyClick(comments, Qt::Key_A, Qt::ControlModifier);
+        view->copy();
+        const QString asShown = QString::fromUtf8("Fly\u00A0low\ntonight\u00A0!");
+        QCOMPARE(QGuiApplication::clipboard()->text(), asShown);
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(comments, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), asShown);
 
         // The read-only address edit, selected from the keyboard.
         QLineEdit* address = AddressEdit(*view);
