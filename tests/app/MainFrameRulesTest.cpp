@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace perivant;
 
 TEST(MainFrameRules, StatusTextForEveryState) {
@@ -19,52 +21,34 @@ TEST(MainFrameRules, StatusTextForEveryState) {
         << "between two waves the refresh is not done";
 }
 
+namespace {
+
+// The window's left, top, right and bottom once the saved rectangle is clipped to a display.
+std::array<int, 4> Clipped(const WindowRect& saved, int width, int height) {
+    const WindowRect r = MainFrameRules::ClipWindowRect(saved, width, height);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+using Edges = std::array<int, 4>;
+
+}  // namespace
+
 TEST(MainFrameRules, WindowRectIsClippedToTheDisplay) {
-    WindowRect r = MainFrameRules::ClipWindowRect({3000, 10, 3500, 600}, 1024, 768);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 10);
-    EXPECT_EQ(r.right, 1024);
-    EXPECT_EQ(r.bottom, 600);
-    r = MainFrameRules::ClipWindowRect({100, 100, 150, 150}, 1024, 768);
-    EXPECT_EQ(r.right - r.left, 150);
-    EXPECT_EQ(r.bottom - r.top, 150);
-    r = MainFrameRules::ClipWindowRect({-5, -5, -1, -1}, 800, 600);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.right, 800);
-    EXPECT_EQ(r.bottom, 600);
+    EXPECT_EQ(Clipped({3000, 10, 3500, 600}, 1024, 768), (Edges{0, 10, 1024, 600}));
+    EXPECT_EQ(Clipped({100, 100, 150, 150}, 1024, 768), (Edges{100, 100, 250, 250}));
+    EXPECT_EQ(Clipped({-5, -5, -1, -1}, 800, 600), (Edges{0, 0, 800, 600}));
     // An edge at the display's end would put the whole window beside it.
-    r = MainFrameRules::ClipWindowRect({1024, 768, 1500, 900}, 1024, 768);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, 1024);
-    EXPECT_EQ(r.bottom, 768);
+    EXPECT_EQ(Clipped({1024, 768, 1500, 900}, 1024, 768), (Edges{0, 0, 1024, 768}));
     // Right before left, bottom before top: still 100 pixels each way.
-    r = MainFrameRules::ClipWindowRect({500, 400, 100, 50}, 1024, 768);
-    EXPECT_EQ(r.left, 500);
-    EXPECT_EQ(r.right, 600);
-    EXPECT_EQ(r.top, 400);
-    EXPECT_EQ(r.bottom, 500);
+    EXPECT_EQ(Clipped({500, 400, 100, 50}, 1024, 768), (Edges{500, 400, 600, 500}));
     // Cut to a sliver at the right and bottom edges: the added 100 pixels keep it on the display.
-    r = MainFrameRules::ClipWindowRect({630, 100, 1230, 700}, 640, 480);
-    EXPECT_EQ(r.left, 530);
-    EXPECT_EQ(r.right, 640);
-    EXPECT_EQ(r.top, 100);
-    EXPECT_EQ(r.bottom, 480);
-    r = MainFrameRules::ClipWindowRect({100, 470, 700, 900}, 640, 480);
-    EXPECT_EQ(r.left, 100);
-    EXPECT_EQ(r.right, 640);
-    EXPECT_EQ(r.top, 370);
-    EXPECT_EQ(r.bottom, 480);
+    EXPECT_EQ(Clipped({630, 100, 1230, 700}, 640, 480), (Edges{530, 100, 640, 480}));
+    EXPECT_EQ(Clipped({100, 470, 700, 900}, 640, 480), (Edges{100, 370, 640, 480}));
     // A display narrower than the window: the window starts at its edge.
-    r = MainFrameRules::ClipWindowRect({40, 0, 80, 300}, 60, 480);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.right, 120);
+    EXPECT_EQ(Clipped({40, 0, 80, 300}, 60, 480), (Edges{0, 0, 120, 300}));
     // A hand-edited rectangle with extreme values must not overflow the width test.
-    r = MainFrameRules::ClipWindowRect({INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN}, 800, 600);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, 800);
-    EXPECT_EQ(r.bottom, 600);
+    EXPECT_EQ(Clipped({INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN}, 800, 600),
+              (Edges{0, 0, 800, 600}));
 }
 
 TEST(MainFrameRules, InitialPaneSizes) {
