@@ -114,9 +114,6 @@ bool MayOpen(const QString& fileName) {
     return moved;
 }
 
-// Whether a save can take the lock file that QSettings puts beside the settings: it waits for that
-// lock without end, and a folder or a dangling link in its place can never be taken, so the
-// program would hang at its first save (at the latest when it closes).
 // The file's number on its disk, 0 when there is no such file: a save that wrote the file gave
 // it a new number.
 ino_t FileNumber(const QByteArray& file) {
@@ -137,6 +134,9 @@ void CutToLastWholeLine(const QByteArray& file) {
     cut.resize(text.lastIndexOf('\n') + 1);
 }
 
+// Whether a save can take the lock file that QSettings puts beside the settings: it waits for that
+// lock without end, and a folder or a dangling link in its place can never be taken, so the
+// program would hang at its first save (at the latest when it closes).
 bool LockUsable(const QString& fileName) {
     const QString lockName = fileName + QStringLiteral(".lock");
     const QFileInfo lock(lockName);
