@@ -417,6 +417,11 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     api->easySetopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     api->easySetopt(curl, CURLOPT_MAXREDIRS, 10L);
     api->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    // A name look-up still running when a time limit ends is left to finish on its own thread:
+    // otherwise libcurl waits for it, as long as the system's resolver takes to give up (150 s
+    // with a silent name server and long resolver settings), holding a worker, or the window
+    // during the Master Server fetch, far past the limits.
+    api->easySetopt(curl, CURLOPT_QUICK_EXIT, 1L);
     api->easySetopt(curl, CURLOPT_USERAGENT, agent.c_str());
     if (headers != nullptr) {
         api->easySetopt(curl, CURLOPT_HTTPHEADER, headers);

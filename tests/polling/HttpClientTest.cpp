@@ -6,8 +6,14 @@
 #include "support/NetworkNamespace.h"
 #include "support/TurkishLocale.h"
 
+#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -235,6 +241,50 @@ TEST(HttpClientGet, NetworkFailuresGiveTheirErrorNumberAndText) {
     EXPECT_EQ(client.Get("127.0.0.1", 70000, "", "", "/xml", "Perivant", body, errorText), 12005);
     EXPECT_EQ(client.Get("127.0.0.1", -1, "", "", "/xml", "Perivant", body, errorText), 12005);
     EXPECT_EQ(server.Requests().size(), 2u);
+}
+
+// A name server that never answers, with a resolver set to wait 30 s for it: the lookup must
+// not hold the request past the connection limit. Everything happens in a network namespace of
+// the test's own, with its own resolver file, so no query can leave the machine.
+TEST(HttpClientGet, SilentNameServerGivesUpAtTheConnectionLimit) {
+    if (kThreadSanitizer) {
+        GTEST_SKIP() << "the resolver's threads in a forked child stop ThreadSanitizer";
+    }
+    const int outcome = RunInNewNetworkNamespace(true, [] {
+        char resolver[] = "/tmp/perivant-resolv-XXXXXX";
+        const int file = mkstemp(resolver);
+        const std::string text = "nameserver 127.0.0.53\noptions timeout:30 attempts:1\n";
+        const bool written =
+            file >= 0 && write(file, text.data(), text.size()) == ssize_t(text.size());
+        // The name server's socket takes the queries and never answers them.
+        const int silent = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in where{};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(53);
+        where.sin_addr.s_addr = htonl(0x7F000035);
+        const bool ready = written && unshare(CLONE_NEWNS) == 0 &&
+                           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                           mount(resolver, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0 &&
+                           bind(silent, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0;
+        unlink(resolver);
+        if (!ready) {
+            return kNoNamespace;
+        }
+        HttpClient client;
+        client.ConnectTimeoutSeconds = 2;
+        std::string body = kMarker;
+        std::string errorText;
+        const auto start = std::chrono::steady_clock::now();
+        const int result =
+            client.Get("perivant-test.invalid", 80, "", "", "/xml", "Perivant", body, errorText);
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        return seconds > 6 ? 1 : result != 12002 ? 2 : 0;
+    });
+    if (outcome == kNoNamespace) {
+        GTEST_SKIP() << "no permission to make a network and mount namespace";
+    }
+    EXPECT_EQ(outcome, 0) << "1: held past the limit, 2: other error number";
 }
 
 TEST(HttpClientGet, NameThatCannotBeResolvedGives12007) {
