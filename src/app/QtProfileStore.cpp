@@ -80,14 +80,37 @@ QString UserSettingsPath() {
            QStringLiteral("/Perivant/Perivant.conf");
 }
 
-bool HoldsStreamedValue(const QString& fileName) {
+// The file's text, or nothing when it cannot be read.
+std::optional<QByteArray> FileText(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll();
+}
+
+bool HoldsStreamedValue(const std::optional<QByteArray>& text) {
+    return text && SettingsFileHoldsStreamedValue(
+                       std::string_view(text->constData(), static_cast<size_t>(text->size())));
+}
+
+// Whether a file the settings object just wrote holds every value it has: its writer ends every
+// line with a line feed and puts one value on each line.
+bool HoldsEveryValue(const std::optional<QByteArray>& text, qsizetype values) {
+    if (!text) {
         return false;
     }
-    const QByteArray text = file.readAll();
-    return SettingsFileHoldsStreamedValue(
-        std::string_view(text.constData(), static_cast<size_t>(text.size())));
+    if (values == 0) {
+        return true;
+    }
+    if (text->isEmpty() || !text->endsWith('\n')) {
+        return false;
+    }
+    qsizetype lines = 0;
+    for (const QByteArray& line : text->split('\n')) {
+        lines += !line.startsWith('[') && line.contains('=') ? 1 : 0;
+    }
+    return lines >= values;
 }
 
 // Whether the settings object may open the file: checked before it does, since it reads the
@@ -101,7 +124,7 @@ bool MayOpen(const QString& fileName) {
               fileName.toLocal8Bit().constData());
         return false;
     }
-    if (!HoldsStreamedValue(fileName)) {
+    if (!HoldsStreamedValue(FileText(fileName))) {
         return true;  // missing, unreadable (the settings object copes) or sound
     }
     // Kept for the user to look at; the settings start again from their defaults.
@@ -125,13 +148,10 @@ ino_t FileNumber(const QByteArray& file) {
 // leaves the new file cut, perhaps in the middle of a value that the next start would take as
 // the whole. Cut back to its last line feed, which needs no room, it loses values but holds no
 // wrong one.
-void CutToLastWholeLine(const QByteArray& file) {
-    QFile cut(QFile::decodeName(file));
-    if (!cut.open(QIODevice::ReadWrite)) {
-        return;
+void CutToLastWholeLine(const QByteArray& file, const std::optional<QByteArray>& text) {
+    if (text) {
+        QFile::resize(QFile::decodeName(file), text->lastIndexOf('\n') + 1);
     }
-    const QByteArray text = cut.readAll();
-    cut.resize(text.lastIndexOf('\n') + 1);
 }
 
 // Whether a save can take the lock file that QSettings puts beside the settings: it waits for that
@@ -311,12 +331,11 @@ void QtProfileStore::EndBatch() {
 // writes from then on stays in memory.
 bool QtProfileStore::MayReread() {
     // The settings object rereads only a file whose size or time changed; so is it scanned.
-    const QFileInfo info(fileName_);
-    const FileStamp stamp{info.size(), info.lastModified()};
+    const FileStamp stamp = CurrentStamp();
     if (stamp == scannedStamp_) {
         return true;
     }
-    if (!HoldsStreamedValue(fileName_)) {
+    if (!HoldsStreamedValue(FileText(fileName_))) {
         scannedStamp_ = stamp;
         return true;
     }
@@ -406,8 +425,18 @@ bool QtProfileStore::Save() {
     const ino_t oldFile = FileNumber(file);
     const bool kept = oldFile != 0 && ::link(file.constData(), previous.constData()) == 0;
     settings_->sync();
-    const ino_t newFile = FileNumber(file);
-    const bool whole = newFile == oldFile || SavedWhole(settings_->allKeys().size());
+    bool whole = true;
+    std::optional<QByteArray> text;
+    if (FileNumber(file) != oldFile) {
+        // What was written is read once: to see that it is whole, and so that the next save or
+        // reread need not scan it again.
+        const FileStamp stamp = CurrentStamp();
+        text = FileText(fileName_);
+        whole = HoldsEveryValue(text, settings_->allKeys().size());
+        if (whole && !HoldsStreamedValue(text)) {
+            scannedStamp_ = stamp;
+        }
+    }
     if (kept) {
         if (whole) {
             ::unlink(previous.constData());
@@ -415,7 +444,7 @@ bool QtProfileStore::Save() {
             ::rename(previous.constData(), file.constData());
         }
     } else if (!whole) {
-        CutToLastWholeLine(file);
+        CutToLastWholeLine(file, text);
     }
     if (!whole) {
         Trace(TraceWarning, "Settings file %s could not be written whole; %s\n", file.constData(),
@@ -427,25 +456,9 @@ bool QtProfileStore::Save() {
     return settings_->status() == QSettings::NoError;
 }
 
-// Whether the file the settings object just wrote holds every value it has: its writer ends every
-// line with a line feed and puts one value on each line.
-bool QtProfileStore::SavedWhole(qsizetype values) const {
-    QFile saved(fileName_);
-    if (!saved.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    const QByteArray text = saved.readAll();
-    if (values == 0) {
-        return true;
-    }
-    if (text.isEmpty() || !text.endsWith('\n')) {
-        return false;
-    }
-    qsizetype lines = 0;
-    for (const QByteArray& line : text.split('\n')) {
-        lines += !line.startsWith('[') && line.contains('=') ? 1 : 0;
-    }
-    return lines >= values;
+QtProfileStore::FileStamp QtProfileStore::CurrentStamp() const {
+    const QFileInfo info(fileName_);
+    return {info.size(), info.lastModified()};
 }
 
 QString QtProfileStore::FileName() const {

@@ -51,7 +51,6 @@ public:
 private:
     void Written();
     bool Save();
-    bool SavedWhole(qsizetype values) const;
     bool WritesStayInMemory();
     bool MayReread();
     // Where a value lives when not in the file: the store that holds it, or null.
@@ -75,6 +74,7 @@ private:
     bool lockTriedInBatch_ = false;  // the lock was had once in the open batch
     // Size and time of the file when it was last found sound.
     using FileStamp = std::pair<qint64, QDateTime>;
+    FileStamp CurrentStamp() const;
     FileStamp scannedStamp_{-1, QDateTime()};
 };
 
