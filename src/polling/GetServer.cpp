@@ -1,5 +1,7 @@
 #include "polling/GetServer.h"
 
+#include <new>
+
 #include "env/VersionText.h"
 #include "polling/HttpClient.h"
 #include "polling/StatusPage.h"
@@ -7,6 +9,10 @@
 #include "text/Trace.h"
 
 namespace perivant {
+
+std::string AgentName() {
+    return "Perivant" + GetVersionText();
+}
 
 namespace {
 
@@ -16,13 +22,17 @@ void RemoveLineFeeds(std::string& text) {
     std::erase(text, '\n');
 }
 
-}  // namespace
-
-std::string AgentName() {
-    return "Perivant" + GetVersionText();
+// A re-queried server that fails leaves the list.
+void DropRequeried(const ServerQuery& query) {
+    PollingState& manager = *query.Manager;
+    if (query.IsRequery && manager.Servers.Remove(query.ExistingServer.get())) {
+        manager.Post(MsgServerDropped, query.ExistingServer);
+    }
 }
 
-void GetServer(std::unique_ptr<ServerQuery> query) {
+// Everything but the worker's last act; false when the manager is closing, as then nothing is
+// sent.
+bool QueryServer(ServerQuery* query) {
     // The page and its parsed copy count against the pages' budget until they are read.
     PageChargeScope pageCharge;
     PollingState& manager = *query->Manager;
@@ -33,7 +43,7 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
     std::string errorText;
     int result = manager.Network->FetchPage(address, port, "/xml", AgentName(), body, errorText);
     if (manager.Closing.load()) {
-        return;
+        return false;
     }
 
     bool failed = false;
@@ -50,14 +60,8 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
     }
     std::string().swap(body);
 
-    // A re-queried server that fails leaves the list.
-    auto dropRequeried = [&] {
-        if (query->IsRequery && manager.Servers.Remove(query->ExistingServer.get())) {
-            manager.Post(MsgServerDropped, query->ExistingServer);
-        }
-    };
     if (failed) {
-        dropRequeried();
+        DropRequeried(*query);
     } else {
         // A re-query starts from the listed record (a host older than version 3 keeps its FS2004
         // GUID) and publishes the new contents in one step, so no reader sees them half-made.
@@ -88,7 +92,7 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
             pageCharge.Release();
             info.PingMs = manager.Network->Ping(address, kPingTimeoutMs);
             if (manager.Closing.load()) {
-                return;
+                return false;
             }
             Trace(TraceInfo, "Ping from %s: %ld ms\n", address.c_str(),
                   static_cast<long>(info.PingMs));
@@ -109,15 +113,37 @@ void GetServer(std::unique_ptr<ServerQuery> query) {
             }
             if (!kept) {
                 Trace(TraceWarning, "Bad server data from %s:%d\n", address.c_str(), port);
-                dropRequeried();
+                DropRequeried(*query);
             } else {
                 Trace(TraceInfo, "Thread 0x%X received data for %s:%d (%s)\n", query->ThreadId,
                       address.c_str(), port, sessionName.c_str());
             }
         }
     }
+    return true;
+}
 
-    manager.EndWorker();
+}  // namespace
+
+void GetServer(std::unique_ptr<ServerQuery> query) {
+    bool ending = true;
+    try {
+        ending = QueryServer(query.get());
+    } catch (const std::bad_alloc&) {
+        // Memory ran out for this server's page or record: it is refused like an unreadable
+        // page, and the refresh goes on with the others.
+        ending = !query->Manager->Closing.load();
+        try {
+            Trace(TraceWarning, "Bad server data from %s:%d\n", query->Address.c_str(),
+                  query->Port);
+            DropRequeried(*query);
+        } catch (const std::bad_alloc&) {
+            // Nothing more can be done for this server; its row, if any, stays as it was.
+        }
+    }
+    if (ending) {
+        query->Manager->EndWorker();
+    }
 }
 
 }  // namespace perivant

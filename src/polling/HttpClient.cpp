@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <new>
 
 namespace perivant {
 
@@ -165,13 +166,20 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     // Carriage returns are dropped; the runs between them go in whole.
     const char* from = data;
     const char* const end = data + length;
-    for (;;) {
-        const auto* cr = static_cast<const char*>(std::memchr(from, '\r', end - from));
-        transfer->body->append(from, cr != nullptr ? cr : end);
-        if (cr == nullptr) {
-            break;
+    try {
+        for (;;) {
+            const auto* cr = static_cast<const char*>(std::memchr(from, '\r', end - from));
+            transfer->body->append(from, cr != nullptr ? cr : end);
+            if (cr == nullptr) {
+                break;
+            }
+            from = cr + 1;
         }
-        from = cr + 1;
+    } catch (const std::bad_alloc&) {
+        // No exception may cross libcurl's frames: a page that does not fit in memory ends the
+        // transfer like one over the size limit.
+        transfer->bodyTooLarge = true;
+        return 0;
     }
     return length;
 }

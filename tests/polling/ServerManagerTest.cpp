@@ -413,6 +413,31 @@ TEST_F(ServerManagerTest, RequeryRewritesInPlaceOrDropsTheRow) {
     EXPECT_EQ(droppedSent, 1);
 }
 
+TEST_F(ServerManagerTest, ServerWhosePageDoesNotFitInMemoryIsRefusedAndTheRefreshGoesOn) {
+    ServeHealthy(2);
+    network->Set(Address(2), 23456, "/xml", {200, "", "", true});
+    auto manager = MakeManager();
+    for (int i = 0; i < 3; ++i) {
+        manager->QueueServerQuery(Address(i), 23456, kGuid, kNullGuid, nullptr);
+    }
+    ASSERT_TRUE(WorkersGone(*manager));
+    EXPECT_EQ(manager->Servers().Count(), 2u);
+    EXPECT_EQ(frame->Count(MsgServerAdded), 2);
+    EXPECT_TRUE(trace.Contains("Bad server data from 127.0.0.4:23456\n"));
+    EXPECT_EQ(manager->State()->RunningQueries.load(), 0);
+    EXPECT_EQ(frame->Count(MsgStatusChanged), 3 + 3) << "created and ended, once each";
+
+    // A re-queried server that runs out of memory leaves the list like a failed one.
+    ServerPtr record = manager->Servers().Snapshot()[0];
+    network->Set(record->Address(), 23456, "/xml", {200, "", "", true});
+    frame->Clear();
+    manager->QueueServerQuery(record->Address(), 23456, kGuid, kNullGuid, record);
+    ASSERT_TRUE(WorkersGone(*manager));
+    EXPECT_FALSE(manager->Servers().Contains(record.get()));
+    EXPECT_EQ(frame->Count(MsgServerDropped), 1);
+    EXPECT_EQ(manager->State()->RunningQueries.load(), 0);
+}
+
 TEST_F(ServerManagerTest, ServersPastTheRecordBudgetAreRefused) {
     // One host listed five times, each copy of its page holding a long comment.
     std::string page = Page("Big");

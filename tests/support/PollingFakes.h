@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -120,6 +121,7 @@ public:
         int status = 200;
         std::string body;
         std::string errorText;
+        bool outOfMemory = false;  // the fetch throws std::bad_alloc
     };
 
     void Set(const std::string& host, int port, const std::string& path, Reply reply) {
@@ -155,6 +157,9 @@ public:
         if (it == m_replies.end()) {
             errorText = "A connection with the server could not be established";
             return 12029;
+        }
+        if (it->second.outOfMemory) {
+            throw std::bad_alloc();
         }
         if (it->second.status == 200) {
             body = it->second.body;
