@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/QtText.h"
+#include "app/RunModal.h"
 #include "dialogs/DialogUnits.h"
 
 namespace perivant {
@@ -99,7 +100,7 @@ void CHelpMessageDlg::InitDialog() {
 
 int CHelpMessageDlg::DoModal() {
     InitDialog();
-    return exec() == QDialog::Accepted ? kIdOk : kIdCancel;
+    return RunModal(*this) == QDialog::Accepted ? kIdOk : kIdCancel;
 }
 
 void CHelpMessageDlg::done(int result) {

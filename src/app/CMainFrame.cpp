@@ -25,6 +25,7 @@
 #include "app/QtTimerService.h"
 #include "app/QtUserPrompts.h"
 #include "app/RepaintPacer.h"
+#include "app/RunModal.h"
 #include "app/WebCommands.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
@@ -65,7 +66,7 @@ enum Command {
 
 CMainFrame::CMainFrame(Services services)
     : m_services(std::move(services)), m_settings(m_services.settings) {
-    RunDialog = [](QDialog& dialog) { return dialog.exec(); };
+    RunDialog = RunModal;
     m_frameTarget = std::make_shared<QtFrameTarget>(
         this, [this](FrameMessage message, ServerPtr record) { HandleMessage(message, record); });
     m_timers = std::make_unique<QtTimerService>(this);

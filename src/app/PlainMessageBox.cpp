@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/QtText.h"
+#include "app/RunModal.h"
 
 namespace perivant {
 
@@ -50,12 +51,12 @@ void PlainMessageBox::KeepLinesWhole() {
 
 void PlainMessageBox::Show(const std::string& text, QWidget* owner) {
     PlainMessageBox box(text, QMessageBox::Ok, owner);
-    box.exec();
+    RunModal(box);
 }
 
 bool PlainMessageBox::Ask(const std::string& text, QWidget* owner) {
     PlainMessageBox box(text, QMessageBox::Yes | QMessageBox::No, owner);
-    return box.exec() == QMessageBox::Yes;
+    return RunModal(box) == QMessageBox::Yes;
 }
 
 }  // namespace perivant

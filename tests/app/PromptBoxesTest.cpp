@@ -15,6 +15,7 @@
 #include "app/PlainMessageBox.h"
 #include "app/QtText.h"
 #include "app/QtUserPrompts.h"
+#include "app/RunModal.h"
 #include "app/WebBrowser.h"
 #include "dialogs/DirectXExplanation.h"
 #include "support/AnswerNextModal.h"
@@ -184,6 +185,35 @@ private slots:
         RecordAndPress(seen, QMessageBox::Yes);
         QVERIFY(prompts.AskYesNo("Reset Master Server URL to default value?"));
     }
+
+    // Without a window manager nothing gives the focus back when a modal window closes: the
+    // program does, to the window that had it, so the keyboard keeps working.
+    void focusReturnsToTheWindowActiveBeforeTheBox() {
+        QWidget window;
+        window.resize(300, 200);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto pressOk = [] {
+            AnswerNextModal<QMessageBox>([](QMessageBox* box) {
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            });
+        };
+        pressOk();
+        PlainMessageBox::Show("Owned", &window);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &window, 1000);
+
+        pressOk();
+        QtUserPrompts().ShowMessage("Without an owner");
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &window, 1000);
+
+        // A dialog closed the same way.
+        QDialog dialog(&window);
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+        QCOMPARE(RunModal(dialog), int(QDialog::Accepted));
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &window, 1000);
+    }
+
     void webAddressesOpenEvenWithOddBytes() {
         for (const char* scheme : {"http", "https"}) {
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "Opened");
