@@ -1,12 +1,15 @@
 #include "app/ProcessLimits.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <linux/close_range.h>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 
 #include <algorithm>
 
@@ -44,6 +47,29 @@ void OpenMissingStandardStreams() {
 
 void IgnoreClosedPipes() {
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+void KeepDescriptorsFromChildren() {
+    if (close_range(STDERR_FILENO + 1, ~0U, CLOSE_RANGE_CLOEXEC) == 0) {
+        return;
+    }
+    // Kernels before 5.11: one at a time, as listed.
+    DIR* listing = opendir("/proc/self/fd");
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = readdir(listing)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (*end != '\0' || end == entry->d_name || fd <= STDERR_FILENO || fd == dirfd(listing)) {
+            continue;
+        }
+        const int flags = fcntl(static_cast<int>(fd), F_GETFD);
+        if (flags != -1) {
+            fcntl(static_cast<int>(fd), F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+    closedir(listing);
 }
 
 }  // namespace perivant

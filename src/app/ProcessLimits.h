@@ -3,7 +3,7 @@
 namespace perivant {
 
 // Process-wide settings that keep hostile or merely busy servers from wearing the program down
-// over a long session. Called once at start, before any thread runs.
+// over a long session. All but the last are called once at start, before any thread runs.
 
 // Blocks of a megabyte or more (the HTTP client's page buffers, up to 16 MB) are mapped for
 // themselves and given back to the system when freed. Left to the C library, whose threshold for
@@ -25,5 +25,10 @@ void OpenMissingStandardStreams();
 // A write to a pipe whose reader has gone fails with an error instead of ending the program: the
 // trace goes to standard error, and "perivant 2>&1 | head" ended it at the fourth line.
 void IgnoreClosedPipes();
+
+// Marks every descriptor above standard error close-on-exec. Called before a program is started
+// from here (the web browser): libcurl makes its wake-up socket pairs without that mark, and a
+// browser started while queries ran held their connections on, past the program's own end.
+void KeepDescriptorsFromChildren();
 
 }  // namespace perivant

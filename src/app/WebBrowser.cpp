@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "app/ProcessLimits.h"
 #include "app/QtText.h"
 #include "polling/UserPrompts.h"
 
@@ -10,6 +11,7 @@ namespace perivant {
 
 void OpenInBrowser(const std::string& url) {
     if (IsWebAddress(url)) {
+        KeepDescriptorsFromChildren();
         QDesktopServices::openUrl(QUrl(ToQString(url), QUrl::TolerantMode));
     }
 }

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+#include <sys/socket.h>
+
 namespace perivant {
 
 namespace {
@@ -182,6 +184,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
         return 0;
     }
     return length;
+}
+
+// Connections are made close-on-exec, so that a program started meanwhile (the web browser) does
+// not hold them on; libcurl's own sockets lack that mark.
+curl_socket_t OpenSocket(void*, curlsocktype, curl_sockaddr* address) {
+    return socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
 // Runs about once a second while nothing arrives: the receive limit counts from the last byte,
@@ -440,6 +448,7 @@ int HttpClient::Get(const std::string& server, int port, const std::string& user
     }
     api->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(ConnectTimeoutSeconds));
     api->easySetopt(curl, CURLOPT_TIMEOUT, static_cast<long>(RequestDeadlineSeconds));
+    api->easySetopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
     api->easySetopt(curl, CURLOPT_PREREQFUNCTION, OnConnected);
     api->easySetopt(curl, CURLOPT_PREREQDATA, &transfer);
     api->easySetopt(curl, CURLOPT_HEADERFUNCTION, OnHeader);

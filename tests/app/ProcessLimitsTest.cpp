@@ -87,5 +87,26 @@ TEST(ProcessLimitsTest, WriteToAClosedPipeFailsWithoutEndingTheProgram) {
         << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status)) : "");
 }
 
+// What the program holds when it starts the web browser: a socket pair as libcurl makes it, at a
+// low and a high number. The started program (a shell) must see standard error and neither.
+TEST(ProcessLimitsTest, StartedProgramsInheritNothingAboveStandardError) {
+    const pid_t child = fork();
+    if (child == 0) {
+        int pair[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM, 0, pair) != 0 || dup2(pair[1], 900) != 900) {
+            _exit(2);
+        }
+        KeepDescriptorsFromChildren();
+        const std::string check = "test -e /proc/self/fd/2 && ! test -e /proc/self/fd/" +
+                                  std::to_string(pair[0]) + " && ! test -e /proc/self/fd/900";
+        execl("/bin/sh", "sh", "-c", check.c_str(), static_cast<char*>(nullptr));
+        _exit(3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "exit status " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+}
+
 }  // namespace
 }  // namespace perivant

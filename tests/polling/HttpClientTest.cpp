@@ -7,6 +7,8 @@
 #include "support/TurkishLocale.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -165,6 +167,44 @@ TEST(HttpClientGet, EveryRequestOfAThreadOpensAConnectionOfItsOwn) {
         EXPECT_LT(fetch.seconds, 1.5);
     }
     EXPECT_EQ(server.Requests().size(), 3u);
+}
+
+// The descriptor flags of this process's connection to 127.0.0.1:port; -1 when there is none.
+int FlagsOfConnectionTo(int port) {
+    DIR* listing = opendir("/proc/self/fd");
+    int flags = -1;
+    while (listing != nullptr && flags == -1) {
+        const dirent* entry = readdir(listing);
+        if (entry == nullptr) {
+            break;
+        }
+        const int fd = std::atoi(entry->d_name);
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (fd > 2 && getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0 &&
+            peer.sin_family == AF_INET && ntohs(peer.sin_port) == port) {
+            flags = fcntl(fd, F_GETFD);
+        }
+    }
+    if (listing != nullptr) {
+        closedir(listing);
+    }
+    return flags;
+}
+
+// A program started while a request runs (the web browser) must not hold its connection on.
+TEST(HttpClientGet, ConnectionIsClosedOnExec) {
+    std::atomic<int> port{0};
+    std::atomic<int> flags{-1};
+    LoopbackHttpServer server([&](Connection& connection, const std::string&) {
+        flags = FlagsOfConnectionTo(port);
+        connection.Send(Reply("200 OK", "ok"));
+    });
+    port = server.Port();
+    HttpClient client;
+    EXPECT_EQ(Get(client, server.Port(), "/xml").result, 200);
+    ASSERT_NE(flags.load(), -1) << "the client's connection was not found";
+    EXPECT_TRUE(flags & FD_CLOEXEC);
 }
 
 TEST(HttpClientGet, OtherStatusesReturnTheStatusWithoutTouchingBodyOrErrorText) {
