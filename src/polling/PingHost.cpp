@@ -75,6 +75,9 @@ void SetEchoOptions(int fd, bool datagram) {
         filter.data = ~(1u << kEchoReply);
         setsockopt(fd, SOL_RAW, ICMP_FILTER, &filter, sizeof filter);
     }
+    // Every reply carries the time the system received it.
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
 }
 
 // What one received packet means for this ping.
@@ -110,9 +113,42 @@ ReplyMatch MatchReply(const std::uint8_t* packet, size_t length, bool datagram,
     return ReplyMatch::OurReply;
 }
 
-// Sends the packet and waits for its reply until the deadline; the round-trip time or -1.
+// Milliseconds from the send to the reply's arrival. The system's arrival stamp is used when it
+// has one: this thread may read the reply late, on a busy machine or in a process that was stopped
+// a while, and its own clock would add that delay. Read on the wall clock, the stamp is checked
+// against the time this thread measured (an upper bound) in case that clock was set meanwhile.
+long RoundTripMs(msghdr& message, const timespec& sentWall, Clock::duration measured) {
+    const long upper =
+        static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(measured).count());
+    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
+         control = CMSG_NXTHDR(&message, control)) {
+        if (control->cmsg_level != SOL_SOCKET || control->cmsg_type != SCM_TIMESTAMPNS ||
+            control->cmsg_len < CMSG_LEN(sizeof(timespec))) {
+            continue;
+        }
+        timespec arrived{};
+        std::memcpy(&arrived, CMSG_DATA(control), sizeof arrived);
+        const long long ns =
+            (static_cast<long long>(arrived.tv_sec) - sentWall.tv_sec) * 1000000000LL +
+            (arrived.tv_nsec - sentWall.tv_nsec);
+        const long ms = static_cast<long>(ns / 1000000);
+        if (ns >= 0 && ms <= upper) {
+            return ms;
+        }
+    }
+    return upper;
+}
+
+// At most this many packets are read once the deadline has passed: enough for the replies that
+// were waiting, while a flood of other ICMP packets cannot hold the thread.
+constexpr int kReadsPastDeadline = 64;
+
+// Sends the packet and waits for its reply until the deadline; the round-trip time or -1. A reply
+// that arrived in time counts even when this thread reads it after the deadline.
 int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_in& target,
              int timeoutMs) {
+    timespec sentWall{};
+    clock_gettime(CLOCK_REALTIME, &sentWall);
     const Clock::time_point sent = Clock::now();
     if (sendto(fd, packet, kPacketSize, 0, reinterpret_cast<const sockaddr*>(&target),
                sizeof target) != static_cast<ssize_t>(kPacketSize)) {
@@ -120,24 +156,37 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
     }
     const Clock::time_point deadline = sent + std::chrono::milliseconds(timeoutMs);
     std::uint8_t reply[1024];
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec)) + 64];
+    int readsPastDeadline = 0;
     for (;;) {
         const Clock::time_point now = Clock::now();
-        if (now >= deadline) {
+        const bool late = now >= deadline;
+        if (late && ++readsPastDeadline > kReadsPastDeadline) {
             return -1;
         }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+        const auto wait =
+            late ? 0 : std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd waiting{fd, POLLIN, 0};
-        const int ready = poll(&waiting, 1, static_cast<int>(wait.count()));
+        const int ready = poll(&waiting, 1, static_cast<int>(wait));
         if (ready < 0 && errno != EINTR) {
             return -1;
         }
         if (ready <= 0) {
+            if (late && ready == 0) {
+                return -1;
+            }
             continue;
         }
         sockaddr_in source{};
-        socklen_t sourceLength = sizeof source;
-        const ssize_t received = recvfrom(fd, reply, sizeof reply, MSG_DONTWAIT,
-                                          reinterpret_cast<sockaddr*>(&source), &sourceLength);
+        iovec data{reply, sizeof reply};
+        msghdr message{};
+        message.msg_name = &source;
+        message.msg_namelen = sizeof source;
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t received = recvmsg(fd, &message, MSG_DONTWAIT);
         if (received < 0) {
             // A datagram socket reports an unreachable target as an error on the socket.
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
@@ -152,9 +201,8 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
         if (source.sin_addr.s_addr != target.sin_addr.s_addr) {
             return -1;
         }
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
-        return static_cast<int>(elapsed.count());
+        const long ms = RoundTripMs(message, sentWall, Clock::now() - sent);
+        return ms < timeoutMs ? static_cast<int>(ms) : -1;
     }
 }
 

@@ -7,7 +7,9 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -206,6 +208,88 @@ TEST(PingHost, NoReplyEndsAfterTheTimeoutWithMinusOne) {
         GTEST_SKIP() << "no network namespace with a silent loopback";
     }
     EXPECT_EQ(outcome, 0) << "1: a reply was reported, 2: gave up early, 3: waited too long";
+}
+
+// Answers the first echo request on a raw socket after 100 ms, with the pinging process stopped
+// from just before the reply until past its deadline (a busy machine, a suspended session). The
+// reply arrived in time, so it counts, with the time it took, not the time the process was held.
+int StopPingerAroundTheReply(int responder, pid_t pinger) {
+    std::uint8_t packet[1500];
+    ssize_t length = -1;
+    pollfd waiting{responder, POLLIN, 0};
+    while (length < 0 && poll(&waiting, 1, 3000) > 0) {
+        length = recv(responder, packet, sizeof packet, 0);
+        const size_t ipLength = static_cast<size_t>(packet[0] & 0x0F) * 4;
+        if (length < static_cast<ssize_t>(ipLength + 8) || packet[ipLength] != 8) {
+            length = -1;
+        }
+    }
+    if (length < 0) {
+        return 10;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(pinger, SIGSTOP);
+    std::uint8_t* icmp = packet + static_cast<size_t>(packet[0] & 0x0F) * 4;
+    const size_t icmpLength = static_cast<size_t>(length) - static_cast<size_t>(icmp - packet);
+    icmp[0] = 0;  // echo reply
+    icmp[2] = icmp[3] = 0;
+    const std::uint16_t checksum = InternetChecksum(icmp, icmpLength);
+    icmp[2] = static_cast<std::uint8_t>(checksum & 0xFF);
+    icmp[3] = static_cast<std::uint8_t>(checksum >> 8);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool sent = sendto(responder, icmp, icmpLength, 0, reinterpret_cast<sockaddr*>(&to),
+                             sizeof to) == static_cast<ssize_t>(icmpLength);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+    kill(pinger, SIGCONT);
+    return sent ? 0 : 11;
+}
+
+// The pinging process's outcome: 0 when the reply counted with about 100 ms, else what went wrong.
+int PingHeldAroundTheReply(int responder, IcmpSocketKind kind) {
+    int result[2];
+    if (pipe(result) != 0) {
+        return 12;
+    }
+    const pid_t pinger = fork();
+    if (pinger == 0) {
+        const int ms = PingHostUsing(kind, "127.0.0.1", 1000);
+        _exit(write(result[1], &ms, sizeof ms) == sizeof ms ? 0 : 1);
+    }
+    const int answered = StopPingerAroundTheReply(responder, pinger);
+    int ms = -2;
+    pollfd waiting{result[0], POLLIN, 0};
+    if (answered != 0 || poll(&waiting, 1, 5000) <= 0 ||
+        read(result[0], &ms, sizeof ms) != sizeof ms) {
+        kill(pinger, SIGKILL);
+    }
+    waitpid(pinger, nullptr, 0);
+    close(result[0]);
+    close(result[1]);
+    return answered != 0 ? answered : ms == -1 ? 1 : (ms < 90 || ms > 500) ? 2 : 0;
+}
+
+TEST(PingHost, ReplyThatArrivedInTimeCountsWhenReadAfterTheDeadline) {
+    for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
+        const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [kind] {
+            const int responder = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
+                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
+                                                "0 2147483647") ||
+                !CanOpenIcmpSocket(kind) || responder < 0) {
+                return perivant::testing::kNoNamespace;
+            }
+            return PingHeldAroundTheReply(responder, kind);
+        });
+        if (outcome == perivant::testing::kNoNamespace) {
+            GTEST_SKIP() << "no network namespace with a silent loopback and ICMP sockets";
+        }
+        EXPECT_EQ(outcome, 0) << (kind == IcmpSocketKind::Raw ? "raw" : "datagram")
+                              << " socket; 1: the reply was not counted, 2: its time was not "
+                                 "about 100 ms, 10: no echo request arrived, 11: the reply "
+                                 "could not be sent";
+    }
 }
 
 // Pings and page fetches from many workers at once: each gets its own reply and its own page.
