@@ -636,8 +636,9 @@ TEST_F(HostileNetworkTest, EndlessBodiesOnEveryWorkerAtOnce) {
 
 // Refresh after refresh with hosts whose pages never end, the buffers of the cut pages go back to
 // the system (as the program sets it up at start): resident memory after the tenth refresh is
-// that after the second. Left to the C library's defaults it grew by tens of megabytes a refresh
-// once the workers' heaps kept the buffers.
+// about that after the second (growth of 1 MB here; up to 16 MB seen when pings fail at once, as
+// the workers' heaps then hold other blocks). Left to the C library's defaults it grew by tens of
+// megabytes a refresh once the workers' heaps kept the buffers: 335 to 510 MB in all.
 TEST_F(HostileNetworkTest, EndlessHostsRefreshAfterRefreshHoldNoMoreMemory) {
     if (kSanitized) {
         GTEST_SKIP() << "resident sizes mean nothing under a sanitizer";
@@ -658,7 +659,7 @@ TEST_F(HostileNetworkTest, EndlessHostsRefreshAfterRefreshHoldNoMoreMemory) {
         }
     }
     const double growthMb = (StatusKb("VmRSS") - afterSecondKb) / 1024.0;
-    EXPECT_LT(growthMb, 8.0) << "resident growth from the second to the tenth refresh";
+    EXPECT_LT(growthMb, 32.0) << "resident growth from the second to the tenth refresh";
 }
 
 // As many running queries as a hand-set MaxThreads allows, under a low limit on open files: the
