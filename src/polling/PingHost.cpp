@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -113,30 +114,16 @@ ReplyMatch MatchReply(const std::uint8_t* packet, size_t length, bool datagram,
     return ReplyMatch::OurReply;
 }
 
-// Milliseconds from the send to the reply's arrival. The system's arrival stamp is used when it
-// has one: this thread may read the reply late, on a busy machine or in a process that was stopped
-// a while, and its own clock would add that delay. Read on the wall clock, the stamp is checked
-// against the time this thread measured (an upper bound) in case that clock was set meanwhile.
-long RoundTripMs(msghdr& message, const timespec& sentWall, Clock::duration measured) {
-    const long upper =
-        static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(measured).count());
+// The system's arrival stamp of a received packet, when it has one.
+const timespec* ArrivalStamp(msghdr& message) {
     for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
          control = CMSG_NXTHDR(&message, control)) {
-        if (control->cmsg_level != SOL_SOCKET || control->cmsg_type != SCM_TIMESTAMPNS ||
-            control->cmsg_len < CMSG_LEN(sizeof(timespec))) {
-            continue;
-        }
-        timespec arrived{};
-        std::memcpy(&arrived, CMSG_DATA(control), sizeof arrived);
-        const long long ns =
-            (static_cast<long long>(arrived.tv_sec) - sentWall.tv_sec) * 1000000000LL +
-            (arrived.tv_nsec - sentWall.tv_nsec);
-        const long ms = static_cast<long>(ns / 1000000);
-        if (ns >= 0 && ms <= upper) {
-            return ms;
+        if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS &&
+            control->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
+            return reinterpret_cast<const timespec*>(CMSG_DATA(control));
         }
     }
-    return upper;
+    return nullptr;
 }
 
 // At most this many packets are read once the deadline has passed: enough for the replies that
@@ -147,8 +134,6 @@ constexpr int kReadsPastDeadline = 64;
 // that arrived in time counts even when this thread reads it after the deadline.
 int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_in& target,
              int timeoutMs) {
-    timespec sentWall{};
-    clock_gettime(CLOCK_REALTIME, &sentWall);
     const Clock::time_point sent = Clock::now();
     if (sendto(fd, packet, kPacketSize, 0, reinterpret_cast<const sockaddr*>(&target),
                sizeof target) != static_cast<ssize_t>(kPacketSize)) {
@@ -187,6 +172,9 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
         message.msg_control = control;
         message.msg_controllen = sizeof control;
         const ssize_t received = recvmsg(fd, &message, MSG_DONTWAIT);
+        const Clock::duration measured = Clock::now() - sent;
+        timespec readWall{};
+        clock_gettime(CLOCK_REALTIME, &readWall);
         if (received < 0) {
             // A datagram socket reports an unreachable target as an error on the socket.
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
@@ -201,12 +189,25 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
         if (source.sin_addr.s_addr != target.sin_addr.s_addr) {
             return -1;
         }
-        const long ms = RoundTripMs(message, sentWall, Clock::now() - sent);
+        const timespec* stamp = ArrivalStamp(message);
+        timespec arrived = readWall;
+        if (stamp != nullptr) {
+            std::memcpy(&arrived, stamp, sizeof arrived);
+        }
+        const long ms = RoundTripMs(arrived, readWall, measured);
         return ms < timeoutMs ? static_cast<int>(ms) : -1;
     }
 }
 
 }  // namespace
+
+long RoundTripMs(const timespec& arrived, const timespec& read, std::chrono::nanoseconds measured) {
+    const long long measuredNs = measured.count();
+    long long waitedNs = (static_cast<long long>(read.tv_sec) - arrived.tv_sec) * 1000000000LL +
+                         (read.tv_nsec - arrived.tv_nsec);
+    waitedNs = std::clamp(waitedNs, 0LL, measuredNs);
+    return static_cast<long>((measuredNs - waitedNs) / 1000000);
+}
 
 std::uint16_t InternetChecksum(const std::uint8_t* bytes, size_t length) {
     // Wider than the 32 bits the words need, so that no length can overflow the sum.

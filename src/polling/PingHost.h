@@ -2,9 +2,12 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include <time.h>
 
 namespace perivant {
 
@@ -29,6 +32,13 @@ enum class IcmpSocketKind { Automatic, Datagram, Raw };
 
 // True when a socket of that kind can be opened by this process.
 bool CanOpenIcmpSocket(IcmpSocketKind kind);
+
+// Milliseconds from the send to a reply's arrival: the time the pinging thread measured up to
+// reading the reply, less how long the reply waited to be read (from the system's wall-clock
+// arrival stamp to the wall-clock time of the read, kept within the measured time). The thread
+// may read late, on a busy machine or in a process stopped a while; a wall clock set meanwhile
+// moves only that short wait, not the round trip.
+long RoundTripMs(const timespec& arrived, const timespec& read, std::chrono::nanoseconds measured);
 
 // Sends one echo request carrying a fresh echo block to a dotted IPv4 address and returns the
 // round-trip time in milliseconds of its reply, or -1 (no reply within timeoutMs, an address

@@ -99,6 +99,24 @@ TEST(InternetChecksum, FollowsRfc1071InLittleEndianWords) {
     EXPECT_EQ(InternetChecksum(nullptr, 0), 0xFFFF);
 }
 
+// The round trip is what the thread measured, less the reply's wait to be read, taken from the
+// wall clock and kept within what was measured: setting that clock moves nothing more.
+TEST(RoundTrip, IsTheMeasuredTimeLessTheReplysWaitToBeRead) {
+    using std::chrono::milliseconds;
+    const timespec read{1000, 500000000};
+    const timespec arrived200Before{1000, 300000000};
+    EXPECT_EQ(RoundTripMs(arrived200Before, read, milliseconds(300)), 100);
+    EXPECT_EQ(RoundTripMs(read, read, milliseconds(300)), 300) << "read at once";
+    EXPECT_EQ(RoundTripMs(timespec{999, 900000000}, read, milliseconds(5300)), 4700)
+        << "a stopped process reads late: the wait crosses a second";
+    // The clock set back before the read: the stamp lies after it; the round trip is the measure.
+    EXPECT_EQ(RoundTripMs(timespec{1000, 900000000}, read, milliseconds(300)), 300);
+    EXPECT_EQ(RoundTripMs(timespec{4600, 0}, read, milliseconds(300)), 300);
+    // Set forward by an hour: the wait cannot exceed the measure.
+    EXPECT_EQ(RoundTripMs(timespec{1000 - 3600, 0}, read, milliseconds(300)), 0);
+    EXPECT_EQ(RoundTripMs(arrived200Before, read, std::chrono::microseconds(200999)), 0);
+}
+
 TEST(EchoBlock, HasTheFixedLayoutAndAChecksumOverTheWholeBlock) {
     const EchoBlock block = BuildEchoBlock(0x1234, 0xABCD, 0x11223344);
     const std::uint8_t expectedHead[12] = {8,    0,    block[2], block[3], 0x34, 0x12,
