@@ -114,16 +114,18 @@ ReplyMatch MatchReply(const std::uint8_t* packet, size_t length, bool datagram,
     return ReplyMatch::OurReply;
 }
 
-// The system's arrival stamp of a received packet, when it has one.
-const timespec* ArrivalStamp(msghdr& message) {
+// The system's arrival stamp of a received packet; without one, the packet counts as read on
+// arrival.
+timespec ArrivalStamp(msghdr& message, const timespec& read) {
+    timespec arrived = read;
     for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
          control = CMSG_NXTHDR(&message, control)) {
         if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS &&
             control->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
-            return reinterpret_cast<const timespec*>(CMSG_DATA(control));
+            std::memcpy(&arrived, CMSG_DATA(control), sizeof arrived);
         }
     }
-    return nullptr;
+    return arrived;
 }
 
 // At most this many packets are read once the deadline has passed: enough for the replies that
@@ -172,9 +174,6 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
         message.msg_control = control;
         message.msg_controllen = sizeof control;
         const ssize_t received = recvmsg(fd, &message, MSG_DONTWAIT);
-        const Clock::duration measured = Clock::now() - sent;
-        timespec readWall{};
-        clock_gettime(CLOCK_REALTIME, &readWall);
         if (received < 0) {
             // A datagram socket reports an unreachable target as an error on the socket.
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
@@ -189,12 +188,10 @@ int Exchange(int fd, bool datagram, const std::uint8_t* packet, const sockaddr_i
         if (source.sin_addr.s_addr != target.sin_addr.s_addr) {
             return -1;
         }
-        const timespec* stamp = ArrivalStamp(message);
-        timespec arrived = readWall;
-        if (stamp != nullptr) {
-            std::memcpy(&arrived, stamp, sizeof arrived);
-        }
-        const long ms = RoundTripMs(arrived, readWall, measured);
+        const Clock::duration measured = Clock::now() - sent;
+        timespec read{};
+        clock_gettime(CLOCK_REALTIME, &read);
+        const long ms = RoundTripMs(ArrivalStamp(message, read), read, measured);
         return ms < timeoutMs ? static_cast<int>(ms) : -1;
     }
 }

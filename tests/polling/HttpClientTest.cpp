@@ -4,6 +4,7 @@
 
 #include "support/LoopbackHttpServer.h"
 #include "support/NetworkNamespace.h"
+#include "support/NoProxies.h"
 #include "support/TurkishLocale.h"
 
 #include <arpa/inet.h>
@@ -27,14 +28,6 @@ using ::testing::Not;
 using Connection = LoopbackHttpServer::Connection;
 
 namespace {
-
-// Requests of these tests go straight to 127.0.0.1, whatever proxy the machine has set.
-const bool kProxiesCleared = [] {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "all_proxy", "ALL_PROXY"}) {
-        unsetenv(name);
-    }
-    return true;
-}();
 
 const std::string kMarker = "untouched";
 

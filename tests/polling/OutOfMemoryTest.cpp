@@ -2,25 +2,12 @@
 
 #include "support/FailingAllocations.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/NoProxies.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 using namespace perivant;
 using namespace perivant::testing;
-
-namespace {
-
-// Requests of these tests go straight to 127.0.0.1, whatever proxy the machine has set.
-const bool kProxiesCleared = [] {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "all_proxy", "ALL_PROXY"}) {
-        unsetenv(name);
-    }
-    return true;
-}();
-
-}  // namespace
 
 TEST(OutOfMemory, PageThatDoesNotFitEndsItsTransferAndTheNextOneIsWhole) {
     const std::string page(1 << 20, 'x');
