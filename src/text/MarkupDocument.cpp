@@ -460,9 +460,20 @@ std::string_view MarkupDocument::ElementName(int index) const {
 
 int MarkupDocument::FindAfterIndex(int after, int parent, const char* name) const {
     const std::string_view requested = name == nullptr ? std::string_view() : name;
+    const char* text = docText.data();
     int i = after != 0 ? elementTable[after].nextSibling : elementTable[parent].firstChild;
     for (; i != 0; i = elementTable[i].nextSibling) {
-        if (requested.empty() || NameMatches(ElementName(i), requested)) {
+        if (requested.empty()) {
+            return i;
+        }
+        // A name is never empty and must begin the request: most siblings are told apart by
+        // their first byte, without scanning their names (a status page reads each field of
+        // every player this way). A tag with space before its name takes the full path.
+        const char first = text[elementTable[i].startTagOpen + 1];
+        if (first != requested.front() && !IsSpace(first)) {
+            continue;
+        }
+        if (NameMatches(ElementName(i), requested)) {
             return i;
         }
     }

@@ -139,6 +139,9 @@ TEST(MarkupDocumentTest, SkipsPrologCommentsDeclarationsAndSections) {
 
 TEST(MarkupDocumentTest, EndTagsAreScannedAsTokens) {
     EXPECT_EQ(TextOf("<r>< a >x</ a ></r>", "a"), "x");
+    EXPECT_EQ(TextOf("<r><b/><\n\ta>x</a></r>", "a"), "x");
+    EXPECT_EQ(TextOf("<r><\rb/><a>x</a></r>", "a"), "x");
+    EXPECT_EQ(TextOf("<r>< b>x</b></r>", "a"), "<none>");
     EXPECT_EQ(TextOf("<r>\n<a>x</a extra words='1'>\n</r>", "a"), "x");
     MarkupDocument doc;
     ASSERT_TRUE(doc.Load("<a>x</a \"q>\"  >"));
