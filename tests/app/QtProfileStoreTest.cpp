@@ -416,6 +416,68 @@ TEST(QtProfileStore, FirstSaveMakesTheFolder) {
     EXPECT_NE(FileText().find("HideNewsMsg=4"), std::string::npos);
 }
 
+// Permissions bind only an ordinary user (root passes every check), so each case runs in a child
+// that has become the user "nobody". A file the user cannot read must not be replaced by a save
+// of defaults (another account's settings, lost), and a folder the user cannot write keeps the
+// file as it is; either way the program's writes stay readable for the run.
+TEST(QtProfileStore, SettingsTheUserMayNotReadOrWriteAreLeftAsTheyAre) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root, to become another user";
+    }
+    constexpr uid_t kNobody = 65534;
+    const fs::path folder = ConfigHome::File().parent_path();
+    const std::string text = "[Settings]\nMaxThreads=7\nMasterServerURL=http://127.0.0.9/l\n";
+    struct Case {
+        const char* what;
+        bool folderIsTheUsers;  // else root's, read-only to the user
+        fs::perms filePerms;
+        int maxThreadsRead;
+    };
+    for (const Case& c : {Case{"unreadable file in the user's folder", true,
+                               fs::perms::owner_read | fs::perms::owner_write, 15},
+                          Case{"readable file in a read-only folder", false,
+                               fs::perms::owner_read | fs::perms::owner_write |
+                                   fs::perms::group_read | fs::perms::others_read,
+                               7}}) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder);
+        WriteFileText(text);
+        fs::permissions(ConfigHome::File(), c.filePerms);
+        fs::permissions(folder.parent_path(),
+                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        ASSERT_EQ(::chown(folder.c_str(), c.folderIsTheUsers ? kNobody : 0,
+                          c.folderIsTheUsers ? kNobody : 0),
+                  0);
+        const pid_t child = fork();
+        if (child == 0) {
+            if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+                _exit(3);
+            }
+            QtProfileStore store;
+            const bool read = ReadSettingsInt(store, "MaxThreads", 15) == c.maxThreadsRead;
+            AppSettings s;
+            LoadSettings(s, store, 1280, 1024);
+            s.MaxThreads = 9;
+            SaveSettings(s, store);
+            WriteSettingsInt(store, "HideNewsMsg", 2);
+            const bool kept = ReadSettingsInt(store, "MaxThreads", 0) == 9 &&
+                              ReadSettingsInt(store, "HideNewsMsg", 0) == 2;
+            _exit(!read ? 1 : !kept ? 2 : store.Flush() ? 4 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "child status " << (WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        EXPECT_EQ(FileText(), text);
+        struct stat file {};
+        ASSERT_EQ(::stat(ConfigHome::File().c_str(), &file), 0);
+        EXPECT_EQ(file.st_uid, 0U);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1)
+            << "nothing beside the file";
+    }
+    fs::remove_all(folder);
+}
+
 // Help-message flags are read at the moment of use: another copy of the program may have ticked
 // or reset one since this one started.
 TEST(QtProfileStore, HelpFlagsSeeWhatAnotherCopyWrote) {
