@@ -2,6 +2,8 @@
 
 #include <dlfcn.h>
 
+#include "text/Trace.h"
+
 namespace perivant {
 
 namespace {
@@ -12,14 +14,17 @@ bool Resolve(void* library, const char* name, Function& function) {
     return function != nullptr;
 }
 
-CurlLibrary* Load() {
-    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+}  // namespace
+
+bool CurlLibrary::LoadFrom(const char* path, CurlLibrary& api) {
+    void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
-        return nullptr;
+        return false;
     }
-    static CurlLibrary api;
+    curl_version_info_data* (*versionInfo)(CURLversion) = nullptr;
     CURLcode (*globalInit)(long) = nullptr;
-    const bool complete = Resolve(library, "curl_global_init", globalInit) &&
+    const bool complete = Resolve(library, "curl_version_info", versionInfo) &&
+                          Resolve(library, "curl_global_init", globalInit) &&
                           Resolve(library, "curl_easy_init", api.easyInit) &&
                           Resolve(library, "curl_easy_setopt", api.easySetopt) &&
                           Resolve(library, "curl_easy_perform", api.easyPerform) &&
@@ -28,18 +33,27 @@ CurlLibrary* Load() {
                           Resolve(library, "curl_easy_reset", api.easyReset) &&
                           Resolve(library, "curl_slist_append", api.slistAppend) &&
                           Resolve(library, "curl_slist_free_all", api.slistFreeAll);
-    // The global set-up is not thread-safe: it runs here, inside the one-time initialisation.
-    if (!complete || globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
-        return nullptr;
+    if (!complete) {
+        dlclose(library);
+        return false;
     }
+    // An older library takes the fetch's options without complaint and ignores those it does
+    // not know: among them the ones that keep a fetch to HTTP and its redirects to HTTP(S).
+    const curl_version_info_data* version = versionInfo(CURLVERSION_NOW);
+    if (version == nullptr || version->version_num < kOldestVersion) {
+        Trace(TraceWarning, "libcurl %s is too old; 7.87.0 or later is needed\n",
+              version != nullptr && version->version != nullptr ? version->version : "?");
+        dlclose(library);
+        return false;
+    }
+    // The global set-up is not thread-safe: Get runs this inside its one-time initialisation.
     // The library stays loaded for the life of the process.
-    return &api;
+    return globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK;
 }
 
-}  // namespace
-
 const CurlLibrary* CurlLibrary::Get() {
-    static const CurlLibrary* const library = Load();
+    static CurlLibrary api;
+    static const CurlLibrary* const library = LoadFrom("libcurl.so.4", api) ? &api : nullptr;
     return library;
 }
 

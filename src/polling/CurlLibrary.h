@@ -19,8 +19,15 @@ struct CurlLibrary {
     void (*slistFreeAll)(curl_slist*) = nullptr;
 
     // The library, loaded and globally set up once whatever thread asks first; null when it
-    // cannot be loaded or lacks one of the functions.
+    // cannot be loaded, lacks one of the functions or is too old.
     static const CurlLibrary* Get();
+
+    // The first release that knows every option the page fetch sets (7.87.0).
+    static constexpr unsigned kOldestVersion = 0x075700;
+
+    // Loads the library at path (a file name the dynamic loader looks up, or a path) into api
+    // and sets it up globally; false when it cannot be used. Not thread-safe.
+    static bool LoadFrom(const char* path, CurlLibrary& api);
 };
 
 }  // namespace perivant

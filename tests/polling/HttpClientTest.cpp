@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -79,6 +80,24 @@ TEST(CurlLibrary, IsLoadedOnFirstUseNotAtStart) {
     ASSERT_NE(api, nullptr);
     EXPECT_EQ(CurlLibrary::Get(), api);
     EXPECT_TRUE(LibcurlMapped());
+}
+
+// An older libcurl ignores the options it does not know, among them those that keep a fetch to
+// HTTP and its redirects to HTTP(S): such a library is refused, one recent enough is taken.
+TEST(CurlLibrary, LibraryOlderThanTheFetchNeedsIsRefused) {
+    void* standIn = dlopen(PERIVANT_STAND_IN_CURL, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(standIn, nullptr) << dlerror();
+    auto* version = static_cast<unsigned*>(dlsym(standIn, "stand_in_version_num"));
+    ASSERT_NE(version, nullptr);
+    for (const unsigned number : {0x074A00U, 0x075100U, CurlLibrary::kOldestVersion - 1,
+                                  CurlLibrary::kOldestVersion, 0x075801U, 0x080B00U}) {
+        *version = number;
+        CurlLibrary api;
+        EXPECT_EQ(CurlLibrary::LoadFrom(PERIVANT_STAND_IN_CURL, api),
+                  number >= CurlLibrary::kOldestVersion)
+            << std::hex << number;
+    }
+    dlclose(standIn);
 }
 
 TEST(HttpClientGet, OkPageArrivesWholeWithEveryCarriageReturnDropped) {
