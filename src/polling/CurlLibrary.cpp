@@ -21,18 +21,20 @@ bool CurlLibrary::LoadFrom(const char* path, CurlLibrary& api) {
     if (library == nullptr) {
         return false;
     }
+    // Filled apart from api, which gets nothing from a library that is refused and closed.
+    CurlLibrary loaded;
     curl_version_info_data* (*versionInfo)(CURLversion) = nullptr;
     CURLcode (*globalInit)(long) = nullptr;
     const bool complete = Resolve(library, "curl_version_info", versionInfo) &&
                           Resolve(library, "curl_global_init", globalInit) &&
-                          Resolve(library, "curl_easy_init", api.easyInit) &&
-                          Resolve(library, "curl_easy_setopt", api.easySetopt) &&
-                          Resolve(library, "curl_easy_perform", api.easyPerform) &&
-                          Resolve(library, "curl_easy_getinfo", api.easyGetinfo) &&
-                          Resolve(library, "curl_easy_cleanup", api.easyCleanup) &&
-                          Resolve(library, "curl_easy_reset", api.easyReset) &&
-                          Resolve(library, "curl_slist_append", api.slistAppend) &&
-                          Resolve(library, "curl_slist_free_all", api.slistFreeAll);
+                          Resolve(library, "curl_easy_init", loaded.easyInit) &&
+                          Resolve(library, "curl_easy_setopt", loaded.easySetopt) &&
+                          Resolve(library, "curl_easy_perform", loaded.easyPerform) &&
+                          Resolve(library, "curl_easy_getinfo", loaded.easyGetinfo) &&
+                          Resolve(library, "curl_easy_cleanup", loaded.easyCleanup) &&
+                          Resolve(library, "curl_easy_reset", loaded.easyReset) &&
+                          Resolve(library, "curl_slist_append", loaded.slistAppend) &&
+                          Resolve(library, "curl_slist_free_all", loaded.slistFreeAll);
     if (!complete) {
         dlclose(library);
         return false;
@@ -48,7 +50,11 @@ bool CurlLibrary::LoadFrom(const char* path, CurlLibrary& api) {
     }
     // The global set-up is not thread-safe: Get runs this inside its one-time initialisation.
     // The library stays loaded for the life of the process.
-    return globalInit(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        return false;
+    }
+    api = loaded;
+    return true;
 }
 
 const CurlLibrary* CurlLibrary::Get() {

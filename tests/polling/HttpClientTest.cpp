@@ -92,10 +92,11 @@ TEST(CurlLibrary, LibraryOlderThanTheFetchNeedsIsRefused) {
     for (const unsigned number : {0x074A00U, 0x075100U, CurlLibrary::kOldestVersion - 1,
                                   CurlLibrary::kOldestVersion, 0x075801U, 0x080B00U}) {
         *version = number;
+        const bool recent = number >= CurlLibrary::kOldestVersion;
         CurlLibrary api;
-        EXPECT_EQ(CurlLibrary::LoadFrom(PERIVANT_STAND_IN_CURL, api),
-                  number >= CurlLibrary::kOldestVersion)
-            << std::hex << number;
+        EXPECT_EQ(CurlLibrary::LoadFrom(PERIVANT_STAND_IN_CURL, api), recent) << std::hex << number;
+        // A refused library, closed again, leaves nothing behind to call.
+        EXPECT_EQ(api.easyInit != nullptr && api.easySetopt != nullptr, recent);
     }
     dlclose(standIn);
 }
