@@ -67,8 +67,13 @@ void WriteFileText(const std::string& text) {
 
 // QSettings keeps what it wrote in a process-wide cache and re-reads the file only when its size
 // or time changes. A trailing blank line forces the parse from text, as at the next program start.
+// The time is one no earlier write in this program gave the file: an earlier test's text of the
+// same size, written in the same millisecond, looked unchanged to that cache.
 void MakeStoreRereadFile() {
     std::ofstream(ConfigHome::File(), std::ios::binary | std::ios::app) << "\n";
+    static int bumps = 0;
+    fs::last_write_time(ConfigHome::File(),
+                        fs::file_time_type::clock::now() + std::chrono::seconds(++bumps));
 }
 
 // Loads the settings, saves them with MaxThreads 9 and marks one flag, and checks that both read
@@ -321,17 +326,21 @@ TEST(QtProfileStore, SavesGetThroughAnotherCopysBriefLocks) {
 TEST(QtProfileStore, FileDamagedWhileRunningIsNotReread) {
     WriteFileText("[Settings]\nMaxThreads=7\n");
     MakeStoreRereadFile();
-    QtProfileStore store;
-    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
     const std::string damaged =
         "[Settings]\nMaxThreads=8\nX=@Variant(\\0\\0\\0\\x2\\0\\0\\0\\x5)\n";
-    WriteFileText(damaged);
-    store.Reload();
-    EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
-    WriteSettingsInt(store, "HideNewsMsg", 2);
-    EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 2);
-    EXPECT_FALSE(store.Flush());
+    {
+        QtProfileStore store;
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+        WriteFileText(damaged);
+        store.Reload();
+        EXPECT_EQ(ReadSettingsInt(store, "MaxThreads", 0), 7);
+        WriteSettingsInt(store, "HideNewsMsg", 2);
+        EXPECT_EQ(ReadSettingsInt(store, "HideNewsMsg", 0), 2);
+        EXPECT_FALSE(store.Flush());
+    }
     EXPECT_EQ(FileText(), damaged);
+    // The tests after this one in the same program start without a damaged file.
+    fs::remove(ConfigHome::File());
 }
 
 // A save that cannot write the whole file (a nearly full disk; here a limit on file size) must
@@ -426,6 +435,13 @@ TEST(QtProfileStore, SettingsTheUserMayNotReadOrWriteAreLeftAsTheyAre) {
     }
     constexpr uid_t kNobody = 65534;
     const fs::path folder = ConfigHome::File().parent_path();
+    // The user must reach the test's folder, or neither case tests anything.
+    for (fs::path above = folder.parent_path().parent_path(); above != above.parent_path();
+         above = above.parent_path()) {
+        if ((fs::status(above).permissions() & fs::perms::others_exec) == fs::perms::none) {
+            GTEST_SKIP() << above << " is closed to other users";
+        }
+    }
     const std::string text = "[Settings]\nMaxThreads=7\nMasterServerURL=http://127.0.0.9/l\n";
     struct Case {
         const char* what;
@@ -443,8 +459,13 @@ TEST(QtProfileStore, SettingsTheUserMayNotReadOrWriteAreLeftAsTheyAre) {
         fs::remove_all(folder);
         WriteFileText(text);
         fs::permissions(ConfigHome::File(), c.filePerms);
-        fs::permissions(folder.parent_path(),
-                        fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        // Whatever the umask: the user may enter the folders and list them, but write the
+        // settings folder only when it is the user's own.
+        const fs::perms entered = fs::perms::owner_all | fs::perms::group_read |
+                                  fs::perms::group_exec | fs::perms::others_read |
+                                  fs::perms::others_exec;
+        fs::permissions(folder, entered);
+        fs::permissions(folder.parent_path(), entered);
         ASSERT_EQ(::chown(folder.c_str(), c.folderIsTheUsers ? kNobody : 0,
                           c.folderIsTheUsers ? kNobody : 0),
                   0);
@@ -452,6 +473,10 @@ TEST(QtProfileStore, SettingsTheUserMayNotReadOrWriteAreLeftAsTheyAre) {
         if (child == 0) {
             if (setgid(kNobody) != 0 || setuid(kNobody) != 0) {
                 _exit(3);
+            }
+            struct stat seen {};
+            if (::stat(ConfigHome::File().c_str(), &seen) != 0) {
+                _exit(5);
             }
             QtProfileStore store;
             const bool read = ReadSettingsInt(store, "MaxThreads", 15) == c.maxThreadsRead;
