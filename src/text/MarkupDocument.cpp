@@ -462,10 +462,10 @@ int MarkupDocument::FindAfterIndex(int after, int parent, const char* name) cons
     const std::string_view requested = name == nullptr ? std::string_view() : name;
     const char* text = docText.data();
     int i = after != 0 ? elementTable[after].nextSibling : elementTable[parent].firstChild;
+    if (requested.empty()) {
+        return i;
+    }
     for (; i != 0; i = elementTable[i].nextSibling) {
-        if (requested.empty()) {
-            return i;
-        }
         // A name is never empty and must begin the request: most siblings are told apart by
         // their first byte, without scanning their names (a status page reads each field of
         // every player this way). A tag with space before its name takes the full path.

@@ -2,6 +2,8 @@
 // version a test sets: for the checks made when the library is loaded.
 #include <curl/curl.h>
 
+#include <cstdio>
+
 extern "C" {
 
 __attribute__((visibility("default"))) unsigned stand_in_version_num = 0x075100;
@@ -9,23 +11,9 @@ __attribute__((visibility("default"))) unsigned stand_in_version_num = 0x075100;
 __attribute__((visibility("default"))) curl_version_info_data* curl_version_info(CURLversion) {
     static curl_version_info_data data{};
     static char text[16];
-    data.version_num = stand_in_version_num;
     const unsigned v = stand_in_version_num;
-    // "major.minor.patch" from the three bytes of the number.
-    char* p = text;
-    for (int shift = 16; shift >= 0; shift -= 8) {
-        unsigned part = (v >> shift) & 0xFF;
-        char digits[4];
-        int n = 0;
-        do {
-            digits[n++] = static_cast<char>('0' + part % 10);
-            part /= 10;
-        } while (part != 0);
-        while (n > 0) {
-            *p++ = digits[--n];
-        }
-        *p++ = shift > 0 ? '.' : '\0';
-    }
+    data.version_num = v;
+    std::snprintf(text, sizeof text, "%u.%u.%u", (v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
     data.version = text;
     return &data;
 }
