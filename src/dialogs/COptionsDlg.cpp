@@ -1,18 +1,15 @@
 #include "dialogs/COptionsDlg.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <optional>
 
 #include "app/AppSettings.h"
 #include "app/QtText.h"
-#include "app/QtUserPrompts.h"
-#include "dialogs/DialogUnits.h"
 #include "dialogs/OptionsExchange.h"
 #include "dialogs/TextLengthValidator.h"
+#include "polling/UserPrompts.h"
 
 namespace perivant {
 
@@ -21,19 +18,11 @@ namespace {
 constexpr int kTemplateWidth = 365;
 constexpr int kTemplateHeight = 102;
 
-constexpr int kStatic = -1;
-
-enum class Kind { Label, Edit, CheckBox, Button, DefaultButton };
-
-struct ControlTemplate {
-    int id;
-    Kind kind;
-    const char* text;
-    int x, y, cx, cy;
-};
+using Kind = TemplateDialog::Kind;
+constexpr int kStatic = TemplateDialog::kStatic;
 
 // Template 133, in tab order.
-constexpr ControlTemplate kControls[] = {
+constexpr TemplateDialog::ControlTemplate kControls[] = {
     {kStatic, Kind::Label, "&Master Server URL:", 7, 9, 64, 8},
     {1004, Kind::Edit, "", 74, 7, 221, 14},
     {1006, Kind::Button, "Reset to &Default", 299, 7, 59, 14},
@@ -52,61 +41,8 @@ constexpr ControlTemplate kControls[] = {
 }  // namespace
 
 COptionsDlg::COptionsDlg(QWidget* parent, UserPrompts* prompts)
-    : QDialog(parent), m_editMasterURL(nullptr), m_prompts(prompts) {
-    if (m_prompts == nullptr) {
-        m_ownPrompts = std::make_unique<QtUserPrompts>(this);
-        m_prompts = m_ownPrompts.get();
-    }
-    setWindowTitle(QStringLiteral("Options"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFont(DialogTemplateFont());
-    CreateControls();
-}
-
-COptionsDlg::~COptionsDlg() = default;
-
-void COptionsDlg::CreateControls() {
-    DialogUnits units(font());
-    setFixedSize(units.Size(kTemplateWidth, kTemplateHeight));
-    QLabel* pendingBuddy = nullptr;  // a label's mnemonic moves to the control after it
-    for (const ControlTemplate& t : kControls) {
-        QString text = QString::fromLatin1(t.text);
-        QWidget* control = nullptr;
-        switch (t.kind) {
-            case Kind::Label: {
-                auto* label = new QLabel(text, this);
-                if (text.contains(QLatin1Char('&'))) {
-                    pendingBuddy = label;
-                }
-                control = label;
-                break;
-            }
-            case Kind::Edit:
-                control = new QLineEdit(this);
-                break;
-            case Kind::CheckBox:
-                control = new QCheckBox(text, this);
-                break;
-            case Kind::Button:
-            case Kind::DefaultButton: {
-                auto* button = new QPushButton(text, this);
-                button->setDefault(t.kind == Kind::DefaultButton);
-                control = button;
-                break;
-            }
-        }
-        if (t.kind != Kind::Label && pendingBuddy != nullptr) {
-            pendingBuddy->setBuddy(control);
-            pendingBuddy = nullptr;
-        }
-        control->setGeometry(units.Rect(t.x, t.y, t.cx, t.cy));
-        WidenToFitText(*control, units.X(kTemplateWidth - kTemplateMargin));
-        if (t.id != kStatic) {
-            m_controls[t.id] = control;
-        }
-    }
-
+    : TemplateDialog(parent, prompts, QStringLiteral("Options")), m_editMasterURL(nullptr) {
+    CreateControls(kControls, kTemplateWidth, kTemplateHeight);
     m_editMasterURL = static_cast<QLineEdit*>(GetDlgItem(IDC_MASTER_URL));
     m_editMasterURL->setValidator(new TextLengthValidator(kMasterURLMaxChars, m_editMasterURL));
 
@@ -118,19 +54,7 @@ void COptionsDlg::CreateControls() {
             &COptionsDlg::reject);
 }
 
-QWidget* COptionsDlg::GetDlgItem(int id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : found->second;
-}
-
-void COptionsDlg::showEvent(QShowEvent* event) {
-    // The values are set after construction, so they reach the controls when the dialog opens.
-    if (!m_initialised) {
-        m_initialised = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
-}
+COptionsDlg::~COptionsDlg() = default;
 
 void COptionsDlg::OnInitDialog() {
     m_strMasterURLAtOpen = m_strMasterURL;
@@ -144,7 +68,7 @@ void COptionsDlg::OnInitDialog() {
 }
 
 void COptionsDlg::OnResetDefault() {
-    if (!m_prompts->AskYesNo("Reset Master Server URL to default value?")) {
+    if (!Prompts().AskYesNo("Reset Master Server URL to default value?")) {
         return;
     }
     m_strMasterURL = std::string(kDefaultMasterServerURL);
@@ -164,7 +88,7 @@ void COptionsDlg::accept() {
     OptionsValues values;
     std::optional<DialogRefusal> refusal = ReadOptionsControls(controls, values);
     if (refusal) {
-        m_prompts->ShowMessage(refusal->message);
+        Prompts().ShowMessage(refusal->message);
         if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(refusal->controlId))) {
             edit->setFocus();
             edit->selectAll();
@@ -180,11 +104,10 @@ void COptionsDlg::accept() {
 
 void COptionsDlg::done(int result) {
     // A reset answered Yes reaches the caller only through OK.
-    if (result != QDialog::Accepted && m_initialised) {
+    if (result != QDialog::Accepted && Initialised()) {
         m_strMasterURL = m_strMasterURLAtOpen;
     }
-    m_initialised = false;
-    QDialog::done(result);
+    TemplateDialog::done(result);
 }
 
 }  // namespace perivant

@@ -1,20 +1,16 @@
 #pragma once
 
-#include <QDialog>
-#include <map>
-#include <memory>
 #include <string>
 
+#include "dialogs/TemplateDialog.h"
+
 class QLineEdit;
-class QShowEvent;
 
 namespace perivant {
 
-class UserPrompts;
-
 // The "Options" dialog (template 133). The caller sets the four values from MasterServerURL,
 // RefreshAtStartup, MaxThreads and HideFSNavigators, runs it, and after OK reads them back.
-class COptionsDlg : public QDialog {
+class COptionsDlg : public TemplateDialog {
     Q_OBJECT
 public:
     enum { IDD = 133 };
@@ -39,8 +35,6 @@ public:
     int m_nMaxThreads = 0;
     int m_bHideFSNavigators = 0;
 
-    QWidget* GetDlgItem(int id) const;
-
     // OK: hands the four values back when every check passes; otherwise the dialog stays open
     // with the message shown and the focus on the offending control.
     void accept() override;
@@ -48,17 +42,11 @@ public:
     void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
-    void CreateControls();
-    void OnInitDialog();
     void OnResetDefault();
 
-    UserPrompts* m_prompts;
-    std::unique_ptr<UserPrompts> m_ownPrompts;
-    std::map<int, QWidget*> m_controls;
-    bool m_initialised = false;
     std::string m_strMasterURLAtOpen;
 };
 

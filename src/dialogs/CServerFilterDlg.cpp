@@ -1,19 +1,16 @@
 #include "dialogs/CServerFilterDlg.h"
 
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 #include <optional>
 
 #include "app/QtText.h"
-#include "app/QtUserPrompts.h"
 #include "dialogs/DialogExchange.h"
-#include "dialogs/DialogUnits.h"
 #include "dialogs/DirectXExplanation.h"
 #include "dialogs/TextLengthValidator.h"
 #include "env/DirectXVersion.h"
+#include "polling/UserPrompts.h"
 
 namespace perivant {
 
@@ -22,17 +19,10 @@ namespace {
 constexpr int kTemplateWidth = 302;
 constexpr int kTemplateHeight = 199;
 
-enum class Kind { CheckBox, Edit, Label, Button, DefaultButton };
-
-struct ControlTemplate {
-    int id;
-    Kind kind;
-    const char* text;
-    int x, y, cx, cy;
-};
+using Kind = TemplateDialog::Kind;
 
 // Template 138, in tab order.
-constexpr ControlTemplate kControls[] = {
+constexpr TemplateDialog::ControlTemplate kControls[] = {
     {1011, Kind::CheckBox, "&Enable Server Filter", 7, 7, 77, 10},
     {1012, Kind::CheckBox, "Don't show servers that require a &password", 20, 23, 151, 10},
     {1017, Kind::CheckBox, "Don't show servers that are &full", 20, 38, 113, 10},
@@ -71,52 +61,12 @@ constexpr BoxAndEdit kBoxEdits[] = {{1015, 1014}, {1016, 1013}, {1027, 1028}, {1
 }  // namespace
 
 CServerFilterDlg::CServerFilterDlg(QWidget* parent, UserPrompts* prompts)
-    : QDialog(parent), m_nInstalledDirectXVersion(InstalledDirectXVersion()), m_prompts(prompts) {
-    if (m_prompts == nullptr) {
-        m_ownPrompts = std::make_unique<QtUserPrompts>(this);
-        m_prompts = m_ownPrompts.get();
-    }
-    setWindowTitle(QStringLiteral("Server Filter"));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFont(DialogTemplateFont());
-    CreateControls();
-}
-
-CServerFilterDlg::~CServerFilterDlg() = default;
-
-void CServerFilterDlg::CreateControls() {
-    DialogUnits units(font());
-    setFixedSize(units.Size(kTemplateWidth, kTemplateHeight));
-    for (const ControlTemplate& t : kControls) {
-        QString text = QString::fromLatin1(t.text);
-        QWidget* control = nullptr;
-        switch (t.kind) {
-            case Kind::CheckBox:
-                control = new QCheckBox(text, this);
-                break;
-            case Kind::Edit: {
-                auto* edit = new QLineEdit(this);
-                if (t.id == IDC_FILTER_TEXT_STRING || t.id == IDC_FILTER_SERVER_NAMES_STRING) {
-                    edit->setValidator(new TextLengthValidator(kTextMaxChars, edit));
-                }
-                control = edit;
-                break;
-            }
-            case Kind::Label:
-                control = new QLabel(text, this);
-                break;
-            case Kind::Button:
-            case Kind::DefaultButton: {
-                auto* button = new QPushButton(text, this);
-                button->setDefault(t.kind == Kind::DefaultButton);
-                control = button;
-                break;
-            }
-        }
-        control->setGeometry(units.Rect(t.x, t.y, t.cx, t.cy));
-        WidenToFitText(*control, units.X(kTemplateWidth - kTemplateMargin));
-        m_controls[t.id] = control;
+    : TemplateDialog(parent, prompts, QStringLiteral("Server Filter")),
+      m_nInstalledDirectXVersion(InstalledDirectXVersion()) {
+    CreateControls(kControls, kTemplateWidth, kTemplateHeight);
+    for (int id : {IDC_FILTER_TEXT_STRING, IDC_FILTER_SERVER_NAMES_STRING}) {
+        auto* edit = static_cast<QLineEdit*>(GetDlgItem(id));
+        edit->setValidator(new TextLengthValidator(kTextMaxChars, edit));
     }
 
     connect(static_cast<QCheckBox*>(GetDlgItem(IDC_FILTER_ENABLE)), &QCheckBox::clicked, this,
@@ -135,24 +85,7 @@ void CServerFilterDlg::CreateControls() {
             &CServerFilterDlg::reject);
 }
 
-QWidget* CServerFilterDlg::GetDlgItem(int id) const {
-    auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : found->second;
-}
-
-void CServerFilterDlg::showEvent(QShowEvent* event) {
-    // The criteria are set after construction, so they reach the controls when the dialog opens.
-    if (!m_initialised) {
-        m_initialised = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
-}
-
-void CServerFilterDlg::done(int result) {
-    m_initialised = false;
-    QDialog::done(result);
-}
+CServerFilterDlg::~CServerFilterDlg() = default;
 
 void CServerFilterDlg::OnInitDialog() {
     auto check = [this](int id, bool on) {
@@ -196,10 +129,10 @@ void CServerFilterDlg::OnEnableFilter() {
 
 void CServerFilterDlg::OnExplainMore() {
     if (m_pWindowsVersion != nullptr) {
-        m_prompts->ShowMessage(
+        Prompts().ShowMessage(
             FilterDirectXExplanation(m_nInstalledDirectXVersion, *m_pWindowsVersion));
     } else {
-        m_prompts->ShowMessage(FilterDirectXExplanation(m_nInstalledDirectXVersion));
+        Prompts().ShowMessage(FilterDirectXExplanation(m_nInstalledDirectXVersion));
     }
 }
 
@@ -210,7 +143,7 @@ bool CServerFilterDlg::ReadControls(FilterSettings& values) {
     auto number = [&](int id, int& value) {
         std::optional<int> parsed = ParseDialogInteger(FromQString(edit(id)->text()));
         if (!parsed) {
-            m_prompts->ShowMessage(kEnterIntegerMessage);
+            Prompts().ShowMessage(kEnterIntegerMessage);
             edit(id)->setFocus();
             edit(id)->selectAll();
             return false;

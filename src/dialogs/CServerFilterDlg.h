@@ -1,25 +1,16 @@
 #pragma once
 
-#include <QDialog>
-#include <map>
-#include <memory>
-
 #include "dialogs/FilterSettings.h"
-
-class QCheckBox;
-class QLineEdit;
-class QPushButton;
-class QShowEvent;
+#include "dialogs/TemplateDialog.h"
 
 namespace perivant {
 
-class UserPrompts;
 class WindowsVersionSource;
 
 // The "Server Filter" dialog (template 138). The caller sets the fourteen criteria, which the
 // dialog carries under their stored names, runs it, and after OK reads them back; Cancel leaves
 // them as they were set.
-class CServerFilterDlg : public QDialog, public FilterSettings {
+class CServerFilterDlg : public TemplateDialog, public FilterSettings {
     Q_OBJECT
 public:
     enum { IDD = 138 };
@@ -57,28 +48,18 @@ public:
     // Where "Explain more" asks for the Windows version; null asks the running system.
     WindowsVersionSource* m_pWindowsVersion = nullptr;
 
-    QWidget* GetDlgItem(int id) const;
-
     // OK: takes the controls' values when both number boxes hold integers; otherwise the dialog
     // stays open with the focus on the offending box and the criteria unchanged.
     void accept() override;
-    void done(int result) override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
 
 private:
-    void CreateControls();
-    void OnInitDialog();
     void UpdateEnabling();
     void OnEnableFilter();
     void OnExplainMore();
     bool ReadControls(FilterSettings& values);
-
-    UserPrompts* m_prompts;
-    std::unique_ptr<UserPrompts> m_ownPrompts;
-    std::map<int, QWidget*> m_controls;
-    bool m_initialised = false;
 };
 
 }  // namespace perivant
