@@ -97,6 +97,12 @@ TEST(MasterServerList, RequestTargetFromUrl) {
     EXPECT_EQ(t.path, "/list");
     ASSERT_TRUE(MasterServerList::ParseUrl("http://192.0.2.7//a//b/", t));
     EXPECT_EQ(t.path, "/a/b");
+    // A port is taken only from exactly two pieces; empty ones do not count.
+    ASSERT_TRUE(MasterServerList::ParseUrl("http://192.0.2.7:8080:1/x", t));
+    EXPECT_EQ(t.host, "192.0.2.7");
+    EXPECT_EQ(t.port, 80);
+    ASSERT_TRUE(MasterServerList::ParseUrl("http://192.0.2.7::8080:/x", t));
+    EXPECT_EQ(t.port, 8080);
     for (const char* hostless : {"", "http:", "http://", "///", "HTTP:///"}) {
         EXPECT_FALSE(MasterServerList::ParseUrl(hostless, t)) << hostless;
     }

@@ -249,6 +249,10 @@ TEST(MarkupDocumentTest, NavigatesLikeTheStatusQuery) {
     ASSERT_TRUE(doc.EnterChild());
     ASSERT_TRUE(doc.LeaveElement());
     EXPECT_FALSE(doc.FindNextChild("FlightPlans"));
+    // The child position is on Players: entering goes straight back into it.
+    ASSERT_TRUE(doc.EnterChild());
+    EXPECT_TRUE(doc.FindNextChild("P"));
+    EXPECT_FALSE(doc.FindNextChild("P"));
 
     // FindNextChild first makes the top-level element current; no name walks every child.
     ASSERT_TRUE(doc.Load("<r><a/><b/><c/></r>"));
