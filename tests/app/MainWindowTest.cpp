@@ -217,6 +217,81 @@ private slots:
         QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
     }
 
+    void serversArrivingUnderTheFilterAreCounted() {
+        m_frame->RunDialog = [](QDialog& dialog) {
+            auto& filter = static_cast<CServerFilterDlg&>(dialog);
+            filter.FilterEnable = true;
+            filter.FilterPassword = true;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+        // The servers of a fresh refresh meet the filter one by one as they answer.
+        m_frame->OnRefresh();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        int locked = 0;
+        for (const ServerPtr& record : m_frame->Manager().Servers().Snapshot()) {
+            locked += record->Info()->PasswordRequired ? 1 : 0;
+        }
+        QVERIFY(locked > 0 && locked < m_healthy);
+        QTRY_COMPARE(m_frame->StatusText(),
+                     QStringLiteral("Done. %1 of %2 Corvane servers shown. (%3 filtered out)")
+                         .arg(m_healthy - locked)
+                         .arg(m_healthy)
+                         .arg(locked));
+        CServerListView* list = m_frame->ServerListView();
+        QCOMPARE(list->ServerRowCount(), m_healthy - locked);
+        for (int row = 0; row < list->ServerRowCount(); ++row) {
+            QVERIFY(!list->ServerAtRow(row)->Info()->PasswordRequired);
+        }
+
+        m_frame->RunDialog = [](QDialog& dialog) {
+            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+        QCOMPARE(list->ServerRowCount(), m_healthy);
+        QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
+    }
+
+    void requeriedServerFollowsTheFilterAndRefillsItsPanes() {
+        CServerListView* list = m_frame->ServerListView();
+        list->clearSelection();
+        ClickRow(0);
+        QTRY_VERIFY(m_frame->PlayerView()->topLevelItemCount() > 0);
+        const int players = m_frame->PlayerView()->topLevelItemCount();
+        // The selected server's panes show what it answered again.
+        m_frame->PlayerView()->ClearPlayerRows();
+        m_frame->OnRefreshSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        QTRY_COMPARE(m_frame->PlayerView()->topLevelItemCount(), players);
+
+        // A server that the filter refuses when it answers again loses its row and is counted.
+        // The filter is changed behind the list's back, so that only the re-query applies it.
+        const AppSettings before = m_settings;
+        m_settings.FilterEnable = true;
+        m_settings.FilterPlayers = true;
+        m_settings.FilterPlayersNum = 1000;
+        const ServerPtr refused = list->ServerAtRow(0);
+        m_frame->OnRefreshSelected();
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        QTRY_COMPARE(list->ServerRowCount(), m_healthy - 1);
+        QCOMPARE(list->Model()->FindRow(refused.get()), -1);
+        QCOMPARE(m_frame->StatusText(),
+                 QStringLiteral("Done. %1 of %2 Corvane servers shown. (1 filtered out)")
+                     .arg(m_healthy - 1)
+                     .arg(m_healthy));
+
+        m_settings.FilterPlayers = before.FilterPlayers;
+        m_settings.FilterPlayersNum = before.FilterPlayersNum;
+        m_frame->RunDialog = [](QDialog& dialog) {
+            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+        QCOMPARE(list->ServerRowCount(), m_healthy);
+        QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
+    }
+
     void busyRulesHoldWhileQueriesRun() {
         CServerListView* list = m_frame->ServerListView();
         list->selectAll();
