@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -228,11 +229,9 @@ TEST(PingHost, NoReplyEndsAfterTheTimeoutWithMinusOne) {
     EXPECT_EQ(outcome, 0) << "1: a reply was reported, 2: gave up early, 3: waited too long";
 }
 
-// Answers the first echo request on a raw socket after 100 ms, with the pinging process stopped
-// from just before the reply until past its deadline (a busy machine, a suspended session). The
-// reply arrived in time, so it counts, with the time it took, not the time the process was held.
-int StopPingerAroundTheReply(int responder, pid_t pinger) {
-    std::uint8_t packet[1500];
+// Waits up to 3 s for an echo request on a raw socket; the packet's length with its IP header,
+// or -1 when none came.
+ssize_t ReceiveEchoRequest(int responder, std::uint8_t (&packet)[1500]) {
     ssize_t length = -1;
     pollfd waiting{responder, POLLIN, 0};
     while (length < 0 && poll(&waiting, 1, 3000) > 0) {
@@ -242,11 +241,12 @@ int StopPingerAroundTheReply(int responder, pid_t pinger) {
             length = -1;
         }
     }
-    if (length < 0) {
-        return 10;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    kill(pinger, SIGSTOP);
+    return length;
+}
+
+// Turns the request into its echo reply and sends that back to the request's source, from the
+// address the raw socket is bound to, if any.
+bool SendEchoReply(int responder, std::uint8_t* packet, ssize_t length) {
     std::uint8_t* icmp = packet + static_cast<size_t>(packet[0] & 0x0F) * 4;
     const size_t icmpLength = static_cast<size_t>(length) - static_cast<size_t>(icmp - packet);
     icmp[0] = 0;  // echo reply
@@ -256,36 +256,80 @@ int StopPingerAroundTheReply(int responder, pid_t pinger) {
     icmp[3] = static_cast<std::uint8_t>(checksum >> 8);
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool sent = sendto(responder, icmp, icmpLength, 0, reinterpret_cast<sockaddr*>(&to),
-                             sizeof to) == static_cast<ssize_t>(icmpLength);
+    std::memcpy(&to.sin_addr.s_addr, packet + 12, 4);
+    return sendto(responder, icmp, icmpLength, 0, reinterpret_cast<sockaddr*>(&to), sizeof to) ==
+           static_cast<ssize_t>(icmpLength);
+}
+
+// Answers the first echo request on a raw socket after 100 ms, with the pinging process stopped
+// from just before the reply until past its deadline (a busy machine, a suspended session). The
+// reply arrived in time, so it counts, with the time it took, not the time the process was held.
+int StopPingerAroundTheReply(int responder, pid_t pinger) {
+    std::uint8_t packet[1500];
+    const ssize_t length = ReceiveEchoRequest(responder, packet);
+    if (length < 0) {
+        return 10;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(pinger, SIGSTOP);
+    const bool sent = SendEchoReply(responder, packet, length);
     std::this_thread::sleep_for(std::chrono::milliseconds(1300));
     kill(pinger, SIGCONT);
     return sent ? 0 : 11;
 }
 
-// The pinging process's outcome: 0 when the reply counted with about 100 ms, else what went wrong.
-int PingHeldAroundTheReply(int responder, IcmpSocketKind kind) {
+// What a ping from a process of its own gave while this one answered: `answered` is the
+// answering function's result (0 when it did its part), `ms` the ping's result (-2 when none came
+// back) and `waited` the time the ping took.
+struct AnsweredPing {
+    int answered = 0;
+    int ms = -2;
+    std::chrono::milliseconds waited{0};
+};
+
+template <typename Answer>
+AnsweredPing PingWhileAnswering(IcmpSocketKind kind, const char* address, int timeoutMs,
+                                Answer answer) {
+    AnsweredPing outcome;
     int result[2];
     if (pipe(result) != 0) {
-        return 12;
+        outcome.answered = 12;
+        return outcome;
     }
     const pid_t pinger = fork();
     if (pinger == 0) {
-        const int ms = PingHostUsing(kind, "127.0.0.1", 1000);
-        _exit(write(result[1], &ms, sizeof ms) == sizeof ms ? 0 : 1);
+        const auto start = std::chrono::steady_clock::now();
+        const int reply[2] = {
+            PingHostUsing(kind, address, timeoutMs),
+            static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count())};
+        _exit(write(result[1], reply, sizeof reply) == sizeof reply ? 0 : 1);
     }
-    const int answered = StopPingerAroundTheReply(responder, pinger);
-    int ms = -2;
+    outcome.answered = answer(pinger);
+    int reply[2] = {-2, 0};
     pollfd waiting{result[0], POLLIN, 0};
-    if (answered != 0 || poll(&waiting, 1, 5000) <= 0 ||
-        read(result[0], &ms, sizeof ms) != sizeof ms) {
+    if (outcome.answered != 0 || poll(&waiting, 1, timeoutMs + 5000) <= 0 ||
+        read(result[0], reply, sizeof reply) != sizeof reply) {
         kill(pinger, SIGKILL);
     }
     waitpid(pinger, nullptr, 0);
     close(result[0]);
     close(result[1]);
-    return answered != 0 ? answered : ms == -1 ? 1 : (ms < 90 || ms > 500) ? 2 : 0;
+    outcome.ms = reply[0];
+    outcome.waited = std::chrono::milliseconds(reply[1]);
+    return outcome;
+}
+
+// The pinging process's outcome: 0 when the reply counted with about 100 ms, else what went wrong.
+int PingHeldAroundTheReply(int responder, IcmpSocketKind kind) {
+    const AnsweredPing ping = PingWhileAnswering(
+        kind, "127.0.0.1", 1000,
+        [responder](pid_t pinger) { return StopPingerAroundTheReply(responder, pinger); });
+    return ping.answered != 0                ? ping.answered
+           : ping.ms == -1                   ? 1
+           : (ping.ms < 90 || ping.ms > 500) ? 2
+                                             : 0;
 }
 
 TEST(PingHost, ReplyThatArrivedInTimeCountsWhenReadAfterTheDeadline) {
@@ -307,6 +351,44 @@ TEST(PingHost, ReplyThatArrivedInTimeCountsWhenReadAfterTheDeadline) {
                               << " socket; 1: the reply was not counted, 2: its time was not "
                                  "about 100 ms, 10: no echo request arrived, 11: the reply "
                                  "could not be sent";
+    }
+}
+
+// A reply from another address than the one pinged (a forged reply, or a router's answer for
+// the host) decides the ping at once: -1, without waiting out the time-out for a better one.
+TEST(PingHost, ReplyFromAnotherAddressGivesMinusOneAtOnce) {
+    for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
+        const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [kind] {
+            // One raw socket sees the request; the reply leaves from one bound to 127.0.0.3.
+            const int listener = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+            const int sender = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+            sockaddr_in other{};
+            other.sin_family = AF_INET;
+            other.sin_addr.s_addr = inet_addr("127.0.0.3");
+            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
+                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
+                                                "0 2147483647") ||
+                !CanOpenIcmpSocket(kind) || listener < 0 || sender < 0 ||
+                bind(sender, reinterpret_cast<sockaddr*>(&other), sizeof other) != 0) {
+                return perivant::testing::kNoNamespace;
+            }
+            const AnsweredPing ping =
+                PingWhileAnswering(kind, "127.0.0.2", 2500, [listener, sender](pid_t) {
+                    std::uint8_t packet[1500];
+                    const ssize_t length = ReceiveEchoRequest(listener, packet);
+                    return length < 0 ? 10 : SendEchoReply(sender, packet, length) ? 0 : 11;
+                });
+            return ping.answered != 0                              ? ping.answered
+                   : ping.ms != -1                                 ? 1
+                   : ping.waited > std::chrono::milliseconds(1500) ? 2
+                                                                   : 0;
+        });
+        if (outcome == perivant::testing::kNoNamespace) {
+            GTEST_SKIP() << "no network namespace with a silent loopback and ICMP sockets";
+        }
+        EXPECT_EQ(outcome, 0) << (kind == IcmpSocketKind::Raw ? "raw" : "datagram")
+                              << " socket; 1: the reply counted, 2: the time-out was waited out, "
+                                 "10: no echo request arrived, 11: the reply could not be sent";
     }
 }
 
