@@ -1,3 +1,4 @@
+#include "views/ClipboardHelpText.h"
 #include "views/DetailPaneRules.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +55,30 @@ TEST(DetailPaneRulesTest, HostPageIsTheServersAddressAndPort) {
     // Where the status page came from, also for these.
     EXPECT_EQ(HostPageAddress("::1", 8080), "http://[::1]:8080/");
     EXPECT_EQ(HostPageAddress("10.0.0.5", 0), "http://10.0.0.5:80/");
+}
+
+// The instructions the pilot reads after a copy, word for word, with the address in the place
+// the text keeps for it.
+TEST(DetailPaneRulesTest, ClipboardHelpIsTheInstructionTextWithTheAddress) {
+    std::string expected =
+        "The server's IP address (%s) has been copied to the clipboard.\n"
+        "You can now paste it into Flight Simulator and connect to the server.\n"
+        "\n"
+        "DETAILED INSTRUCTIONS:\n"
+        "\n"
+        "Start FS2002, FS2004, or CorvaneClient (for FSX), click \"Multiplayer\", then "
+        "\"Open multiplayer session\". Enter a player name, click in the \"IP address\" box "
+        "and type Ctrl-V to paste in the IP. Click \"Search\", then after a couple of "
+        "seconds, you should see the \"Session\" listed. If there's more than one session "
+        "listed, select the one you want to join. Be sure to read the \"Session comments\" "
+        "before joining. Click \"Join\" (or \"Connect\", in CorvaneClient) when you're ready "
+        "to connect to the game.\n"
+        "\n"
+        "If you're already in the plane using FS2002 or FS2004, start the above instructions "
+        "by clicking the \"Flights\" menu and selecting \"Multiplayer\" and then "
+        "\"Connect\". (Press the Alt key if you don't see the Flights menu)";
+    expected.replace(expected.find("%s"), 2, "127.0.0.2:23456");
+    EXPECT_EQ(ClipboardHelpText("127.0.0.2:23456"), expected);
 }
 
 }  // namespace
