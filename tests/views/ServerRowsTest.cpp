@@ -108,6 +108,10 @@ TEST(ServerRows, TextOrdersIgnoreCaseAndUseTheFullText) {
     EXPECT_GT(CompareTextNoCase("b", "A"), 0);
     // Windows-1252 capitals fold too: E acute and e acute.
     EXPECT_EQ(CompareTextNoCase("\xC9t\xE9", "\xE9T\xC9"), 0);
+    // ... and the four outside that block: S, OE and Z with caron, Y with diaeresis; the
+    // multiplication sign has no small letter.
+    EXPECT_EQ(CompareTextNoCase("\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF"), 0);
+    EXPECT_NE(CompareTextNoCase("\xD7", "\xF7"), 0);
     // The bytes above 0x7F order after the ASCII letters.
     EXPECT_GT(CompareTextNoCase("\xE9", "z"), 0);
 
@@ -156,6 +160,9 @@ TEST(ServerRows, IconPilotsAndPingOrders) {
     servers[2].PingMs = 40;
     servers[3].PingMs = 0;
     EXPECT_EQ(SortedNames(servers, 10), (Names{"zero", "fast", "slow", "none"}));
+    // No reply is the longest time whichever side it is on.
+    EXPECT_GT(CompareServers(servers[0], servers[1], 10), 0);
+    EXPECT_LT(CompareServers(servers[1], servers[0], 10), 0);
     EXPECT_EQ(SortedNames(servers, 11), (Names{"none", "slow", "fast", "zero"}));
     servers[2].PingMs = 900;
     EXPECT_EQ(SortedNames(servers, 11), (Names{"none", "fast", "slow", "zero"}));
