@@ -90,6 +90,29 @@ private:
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     }
     bool Idle() const { return !m_frame->Manager().QueriesPending(); }
+    QString FilteredText(int shown, int total) const {
+        return QStringLiteral("Done. %1 of %2 Corvane servers shown. (%3 filtered out)")
+            .arg(shown)
+            .arg(total)
+            .arg(total - shown);
+    }
+    // The filter through its dialog: on for servers that need a password, or off.
+    void FilterPasswords(bool on) {
+        m_frame->RunDialog = [on](QDialog& dialog) {
+            auto& filter = static_cast<CServerFilterDlg&>(dialog);
+            filter.FilterEnable = on;
+            filter.FilterPassword = on;
+            return int(QDialog::Accepted);
+        };
+        m_frame->RunFilterDialog();
+    }
+    int LockedServers() const {
+        int locked = 0;
+        for (const ServerPtr& record : m_frame->Manager().Servers().Snapshot()) {
+            locked += record->Info()->PasswordRequired ? 1 : 0;
+        }
+        return locked;
+    }
 
 private slots:
     void initTestCase() {
@@ -189,66 +212,33 @@ private slots:
 
     void filterHidesServersAndTheStatusCountsThem() {
         // Keep only the servers that need a password.
-        m_frame->RunDialog = [](QDialog& dialog) {
-            auto& filter = static_cast<CServerFilterDlg&>(dialog);
-            filter.FilterEnable = true;
-            filter.FilterPassword = true;
-            return int(QDialog::Accepted);
-        };
-        m_frame->RunFilterDialog();
-        int locked = 0;
-        for (const ServerPtr& record : m_frame->Manager().Servers().Snapshot()) {
-            locked += record->Info()->PasswordRequired ? 1 : 0;
-        }
+        FilterPasswords(true);
+        const int locked = LockedServers();
         QVERIFY(locked > 0 && locked < m_healthy);
         QCOMPARE(m_frame->ServerListView()->ServerRowCount(), m_healthy - locked);
-        QCOMPARE(m_frame->StatusText(),
-                 QStringLiteral("Done. %1 of %2 Corvane servers shown. (%3 filtered out)")
-                     .arg(m_healthy - locked)
-                     .arg(m_healthy)
-                     .arg(locked));
+        QCOMPARE(m_frame->StatusText(), FilteredText(m_healthy - locked, m_healthy));
         QCOMPARE(m_store->ReadInt(kSettingsSection, "FilterPassword", 0), 1);
 
-        m_frame->RunDialog = [](QDialog& dialog) {
-            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
-            return int(QDialog::Accepted);
-        };
-        m_frame->RunFilterDialog();
+        FilterPasswords(false);
+        QCOMPARE(m_frame->ServerListView()->ServerRowCount(), m_healthy);
         QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
     }
 
     void serversArrivingUnderTheFilterAreCounted() {
-        m_frame->RunDialog = [](QDialog& dialog) {
-            auto& filter = static_cast<CServerFilterDlg&>(dialog);
-            filter.FilterEnable = true;
-            filter.FilterPassword = true;
-            return int(QDialog::Accepted);
-        };
-        m_frame->RunFilterDialog();
+        FilterPasswords(true);
         // The servers of a fresh refresh meet the filter one by one as they answer.
         m_frame->OnRefresh();
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
-        int locked = 0;
-        for (const ServerPtr& record : m_frame->Manager().Servers().Snapshot()) {
-            locked += record->Info()->PasswordRequired ? 1 : 0;
-        }
+        const int locked = LockedServers();
         QVERIFY(locked > 0 && locked < m_healthy);
-        QTRY_COMPARE(m_frame->StatusText(),
-                     QStringLiteral("Done. %1 of %2 Corvane servers shown. (%3 filtered out)")
-                         .arg(m_healthy - locked)
-                         .arg(m_healthy)
-                         .arg(locked));
+        QTRY_COMPARE(m_frame->StatusText(), FilteredText(m_healthy - locked, m_healthy));
         CServerListView* list = m_frame->ServerListView();
         QCOMPARE(list->ServerRowCount(), m_healthy - locked);
         for (int row = 0; row < list->ServerRowCount(); ++row) {
             QVERIFY(!list->ServerAtRow(row)->Info()->PasswordRequired);
         }
 
-        m_frame->RunDialog = [](QDialog& dialog) {
-            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
-            return int(QDialog::Accepted);
-        };
-        m_frame->RunFilterDialog();
+        FilterPasswords(false);
         QCOMPARE(list->ServerRowCount(), m_healthy);
         QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
     }
@@ -276,18 +266,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
         QTRY_COMPARE(list->ServerRowCount(), m_healthy - 1);
         QCOMPARE(list->Model()->FindRow(refused.get()), -1);
-        QCOMPARE(m_frame->StatusText(),
-                 QStringLiteral("Done. %1 of %2 Corvane servers shown. (1 filtered out)")
-                     .arg(m_healthy - 1)
-                     .arg(m_healthy));
+        QCOMPARE(m_frame->StatusText(), FilteredText(m_healthy - 1, m_healthy));
 
         m_settings.FilterPlayers = before.FilterPlayers;
         m_settings.FilterPlayersNum = before.FilterPlayersNum;
-        m_frame->RunDialog = [](QDialog& dialog) {
-            static_cast<CServerFilterDlg&>(dialog).FilterEnable = false;
-            return int(QDialog::Accepted);
-        };
-        m_frame->RunFilterDialog();
+        FilterPasswords(false);
         QCOMPARE(list->ServerRowCount(), m_healthy);
         QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
     }
