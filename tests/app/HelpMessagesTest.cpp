@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/AppSettings.h"
@@ -69,6 +70,30 @@ TEST(ShowHelpMessageOnce, TickAndOkSilencesUntilTheFlagIsCleared) {
     WriteSettingsInt(store, kHideClipboardMsg, 0);
     ShowHelpMessageOnce(store, kHideClipboardMsg, "copied", false, runner);
     EXPECT_EQ(runner.shown.size(), 3u);
+}
+
+// A store in which what another copy of the program wrote shows only after a reload, as with
+// the settings file.
+class StoreWithAnotherCopy : public MemoryProfileStore {
+public:
+    void Reload() override {
+        for (const auto& [name, value] : written) {
+            WriteSettingsInt(*this, name, value);
+        }
+        written.clear();
+    }
+    std::vector<std::pair<std::string, int>> written;
+};
+
+TEST(ShowHelpMessageOnce, FlagSetByAnotherCopyMeanwhileSilencesTheMessage) {
+    StoreWithAnotherCopy store;
+    ScriptedRunner runner;
+    store.written = {{std::string(kHideClipboardMsg), 1}};
+    ShowHelpMessageOnce(store, kHideClipboardMsg, "copied", false, runner);
+    EXPECT_TRUE(runner.shown.empty());
+    // Forced, it shows all the same.
+    ShowHelpMessageOnce(store, kHideClipboardMsg, "copied", true, runner);
+    EXPECT_EQ(runner.shown.size(), 1u);
 }
 
 TEST(ShowHelpMessageOnce, CancelWritesNothingAndForcedIgnoresTheFlag) {

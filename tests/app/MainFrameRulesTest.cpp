@@ -86,6 +86,17 @@ TEST(MainFrameRules, InitialPaneSizes) {
     p = MainFrameRules::InitialPaneSizes(s, 1024, 700);
     EXPECT_EQ(p.rows[0], 315);
     EXPECT_EQ(p.columns[1], 330);
+
+    // 20 itself is a saved size like any other.
+    s.ServerListViewWidth = s.ServerListViewHeight = s.PlayerViewWidth = s.PlayerViewHeight = 20;
+    s.FlightPlanViewWidth = s.FlightPlanViewHeight = s.ServerInfoViewWidth = 20;
+    s.ServerInfoViewHeight = 20;
+    p = MainFrameRules::InitialPaneSizes(s, 1000, 700);
+    EXPECT_EQ(p.rows[0], 20);
+    EXPECT_EQ(p.rows[1], 20);
+    EXPECT_EQ(p.rows[2], 20);
+    EXPECT_EQ(p.columns[0], 1000 - 20 - 19);
+    EXPECT_EQ(p.columns[1], 39);
 }
 
 TEST(MainFrameRules, FitPaneSizesGivesTheLastRowAndColumnTheRest) {

@@ -362,6 +362,12 @@ TEST_F(ServerManagerTest, FirstQueriesPublishOrDropAsTheServerAnswers) {
         "Error 12002 getting server data from 127.0.0.6:23456. The operation timed out\n"));
     EXPECT_TRUE(trace.Contains("Ping from 127.0.0.2: -1 ms\n"));
     EXPECT_EQ(network->LastAgent().rfind("Perivant", 0), 0u);
+    // Every ping waits up to three seconds.
+    const std::vector<std::string> pings = network->Pings();
+    EXPECT_FALSE(pings.empty());
+    for (const std::string& ping : pings) {
+        EXPECT_TRUE(ping.ends_with(" 3000")) << ping;
+    }
 }
 
 TEST_F(ServerManagerTest, RequeryRewritesInPlaceOrDropsTheRow) {

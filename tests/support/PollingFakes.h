@@ -168,7 +168,11 @@ public:
         }
         return it->second.status;
     }
-    int Ping(const std::string&, int) override { return pingMs; }
+    int Ping(const std::string& address, int timeoutMs) override {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pings.push_back(address + " " + std::to_string(timeoutMs));
+        return pingMs;
+    }
     int Fetches() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_fetches;
@@ -177,6 +181,12 @@ public:
     std::string LastAgent() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_lastAgent;
+    }
+
+    // The address and time-out of every ping so far, as "address ms".
+    std::vector<std::string> Pings() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_pings;
     }
 
     std::atomic<int> pingMs{12};
@@ -192,6 +202,7 @@ private:
     int m_passes = 0;
     int m_fetches = 0;
     std::string m_lastAgent;
+    std::vector<std::string> m_pings;
 };
 
 // Waits (bounded) until the condition holds; true when it did.
