@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -275,6 +276,63 @@ private slots:
         QCOMPARE(m_frame->StatusText(), DoneText(m_healthy));
     }
 
+    void acceleratorsReachTheirCommands() {
+        CServerListView* list = m_frame->ServerListView();
+        m_frame->RunDialog = [](QDialog&) { return int(QDialog::Rejected); };
+        struct Accelerator {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int command;
+        };
+        const Accelerator table[] = {{Qt::Key_F5, Qt::NoModifier, 32771},
+                                     {Qt::Key_R, Qt::ControlModifier, 32771},
+                                     {Qt::Key_F5, Qt::ControlModifier, 32774},
+                                     {Qt::Key_F, Qt::ControlModifier, 32775},
+                                     {Qt::Key_O, Qt::ControlModifier, 32773}};
+        for (const Accelerator& accelerator : table) {
+            QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+            QTRY_COMPARE(list->ServerRowCount(), m_healthy);
+            ClickRow(0);  // Refresh Selected needs a selected server
+            // The commands come back with the status text that follows the last worker.
+            QTRY_VERIFY(m_frame->Action(accelerator.command)->isEnabled());
+            QSignalSpy triggered(m_frame->Action(accelerator.command), &QAction::triggered);
+            QTest::keyClick(m_frame.get(), accelerator.key, accelerator.modifiers);
+            QVERIFY2(triggered.count() == 1,
+                     qPrintable(QKeySequence(accelerator.key | accelerator.modifiers).toString()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
+        QTRY_COMPARE(m_frame->StatusText(), DoneText(m_healthy));
+
+        // F6 goes round the panes forwards, Shift+F6 backwards.
+        list->setFocus();
+        QTRY_VERIFY(list->hasFocus());
+        auto focused = [](QWidget* pane) {
+            QWidget* focus = QApplication::focusWidget();
+            return focus == pane || pane->isAncestorOf(focus);
+        };
+        QTest::keyClick(m_frame.get(), Qt::Key_F6);
+        QTRY_VERIFY(focused(m_frame->ServerInfoView()));
+        QTest::keyClick(m_frame.get(), Qt::Key_F6, Qt::ShiftModifier);
+        QTRY_VERIFY(focused(list));
+        QTest::keyClick(m_frame.get(), Qt::Key_F6, Qt::ShiftModifier);
+        QTRY_VERIFY(focused(m_frame->FlightPlanView()));
+    }
+
+    void secondSelectedServerEmptiesTheDetailPanes() {
+        CServerListView* list = m_frame->ServerListView();
+        list->clearSelection();
+        ClickRow(0);
+        QTRY_VERIFY(m_frame->PlayerView()->topLevelItemCount() > 0);
+        auto* address = m_frame->ServerInfoView()->findChild<QLineEdit*>();
+        QVERIFY(!address->text().isEmpty());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(list->model()->index(1, 1)).center());
+        QTRY_COMPARE(list->SelectedServerCount(), 2);
+        QTRY_COMPARE(m_frame->PlayerView()->topLevelItemCount(), 0);
+        QCOMPARE(m_frame->FlightPlanView()->topLevelItemCount(), 0);
+        QCOMPARE(address->text(), QString());
+    }
+
     void busyRulesHoldWhileQueriesRun() {
         CServerListView* list = m_frame->ServerListView();
         list->selectAll();
@@ -286,9 +344,12 @@ private slots:
         QVERIFY(!m_frame->Action(32774)->isEnabled());
         QVERIFY(m_frame->Action(32773)->isEnabled());
         QVERIFY(m_frame->StatusText().endsWith(QStringLiteral("remaining) Retrieving data...")));
-        // Refresh while busy only rewrites the status text.
+        // Refresh while busy only rewrites the status text: no new list, no rows released.
+        const int rows = list->ServerRowCount();
         m_frame->OnRefresh();
         QVERIFY(!m_frame->Manager().MasterFetchBusy());
+        QCoreApplication::processEvents();  // a fetch would have posted the release by now
+        QCOMPARE(list->ServerRowCount(), rows);
         QTRY_VERIFY_WITH_TIMEOUT(Idle(), 30000);
         QTRY_COMPARE(m_frame->StatusText(), DoneText(m_healthy));
         // Re-queried rows were rewritten in place, none added or lost.

@@ -183,6 +183,12 @@ private slots:
         QCOMPARE(comments->document()->blockCount(), 3);
         QCOMPARE(comments->toPlainText(), QString("one\ntwo\nthree"));
 
+        // An address longer than its box shows from its first character, where a pilot reads it.
+        info.Address = "flight-server-with-a-long-name." + std::string(40, 'x') + ".example";
+        view->ShowServerDetails(info);
+        QCOMPARE(AddressEdit(*view)->text(), QString::fromStdString(info.Address));
+        QCOMPARE(AddressEdit(*view)->cursorPosition(), 0);
+
         // The pane copies what it shows: a record replaced later shows only on the next call.
         auto record = std::make_shared<ServerRecord>(Server());
         view->ShowServerDetails(record);
