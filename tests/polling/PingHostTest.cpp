@@ -330,7 +330,8 @@ AnsweredPing PingWhileAnswering(IcmpSocketKind kind, const char* address, int ti
     return outcome;
 }
 
-// The pinging process's outcome: 0 when the reply counted with about 100 ms, else what went wrong.
+// The pinging process's outcome: 0 when the reply counted with the time it took, else what went
+// wrong.
 int PingHeldAroundTheReply(int responder, IcmpSocketKind kind) {
     long spanMs = 0;
     const AnsweredPing ping =
