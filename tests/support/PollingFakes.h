@@ -168,9 +168,9 @@ public:
         }
         return it->second.status;
     }
-    int Ping(const std::string& address, int timeoutMs) override {
+    int Ping(const std::string&, int timeoutMs) override {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_pings.push_back(address + " " + std::to_string(timeoutMs));
+        m_pingTimeouts.push_back(timeoutMs);
         return pingMs;
     }
     int Fetches() const {
@@ -183,10 +183,10 @@ public:
         return m_lastAgent;
     }
 
-    // The address and time-out of every ping so far, as "address ms".
-    std::vector<std::string> Pings() const {
+    // The time-out of every ping so far, in milliseconds.
+    std::vector<int> PingTimeouts() const {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_pings;
+        return m_pingTimeouts;
     }
 
     std::atomic<int> pingMs{12};
@@ -202,7 +202,7 @@ private:
     int m_passes = 0;
     int m_fetches = 0;
     std::string m_lastAgent;
-    std::vector<std::string> m_pings;
+    std::vector<int> m_pingTimeouts;
 };
 
 // Waits (bounded) until the condition holds; true when it did.
