@@ -110,18 +110,21 @@ TEST(WorkerLauncherTest, ARefusedThreadRunsItsFailureInsteadOfTheBody) {
     CountingMaker maker;
     Tally ran;
     Tally refused;
+    std::atomic<bool> launched{false};
     {
         // Refuses every second thread.
         WorkerLauncher launcher(maker.Maker([](int number) { return number % 2 == 0; }));
         for (int i = 0; i < 10; ++i) {
-            // Each body holds its thread until all have run, so none is handed on.
+            // Each body holds its thread until all have run and all are launched, so none is
+            // handed on: a thread freed before the last launch would take that body itself.
             launcher.Launch(
                 [&] {
                     ran.Add(std::this_thread::get_id());
-                    WaitUntil([&] { return ran.Count() >= 5; });
+                    WaitUntil([&] { return ran.Count() >= 5 && launched.load(); });
                 },
                 [&] { refused.Add(std::this_thread::get_id()); });
         }
+        launched.store(true);
         ASSERT_TRUE(refused.WaitFor(5));
         ASSERT_TRUE(ran.WaitFor(5));
     }
