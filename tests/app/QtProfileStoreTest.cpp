@@ -197,6 +197,8 @@ TEST(QtProfileStore, FilesWithStreamedValuesAreSetAside) {
         "[Settings]\nMaxThreads=7\nL=a, \"@DateTime(\\0)\"\n",
         "[Settings]\nMaxThreads=7\nC=@Var\\\r\niant(x)\n",
         "\xEF\xBB\xBF[Settings]\nMaxThreads=7\nO=\\100Variant\\50x)\n",
+        // A line break inside quotes does not end the line for the reader either.
+        "[Settings]\nMaxThreads=7\nN=\"a\nb\", @Variant(\\0\\0\\0\\x31)\n",
     };
     for (const std::string& text : streamed) {
         fs::remove(aside);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <random>
 #include <utility>
 #include <vector>
@@ -54,6 +55,33 @@ TEST(PeVersionReaderTest, FindsTheVersionBlockInPe32AndPe32Plus) {
     uint64_t version = 0;
     ASSERT_TRUE(PeVersionReader::ReadFileVersion(path, version));
     EXPECT_EQ(version, 0x00040007000002BCull);
+}
+
+// Sections are mapped as the loader maps them: only a section's raw data comes from the file,
+// and an address at the end of one section belongs to the next.
+TEST(PeVersionReaderTest, SectionsMapOnlyTheirFileDataAndMeetWithoutGaps) {
+    const std::vector<uint8_t> good = TestPeImage::Build(DllBlock());
+    const size_t section = TestPeImage::SectionTableOffset(false);
+    std::vector<uint8_t> found;
+
+    // Raw data that ends 0x20 bytes into the block: the block is cut there instead of taking
+    // the file bytes that follow the section's data.
+    std::vector<uint8_t> shortRaw = good;
+    TestPeImage::PutDword(shortRaw, section + 16, TestPeImage::kBlock + 0x20);
+    ASSERT_TRUE(PeVersionReader::ReadVersionBlock(shortRaw, found));
+    EXPECT_EQ(found.size(), 0x20u);
+
+    // A section in front of the resources that ends exactly where they begin.
+    std::vector<uint8_t> twoSections = good;
+    std::copy(good.begin() + section, good.begin() + section + 40,
+              twoSections.begin() + section + 40);
+    TestPeImage::PutWord(twoSections, TestPeImage::kFileHeaderOffset + 2, 2);
+    TestPeImage::PutDword(twoSections, section + 8, 0x800);  // virtual size
+    TestPeImage::PutDword(twoSections, section + 12, TestPeImage::kResourceRva - 0x800);
+    TestPeImage::PutDword(twoSections, section + 16, 0x800);  // raw size
+    TestPeImage::PutDword(twoSections, section + 20, 0);
+    ASSERT_TRUE(PeVersionReader::ReadVersionBlock(twoSections, found));
+    EXPECT_EQ(FileVersionOf(found), 0x0005000300010388ull);
 }
 
 TEST(PeVersionReaderTest, RefusesWhatIsNotAVersionedPeFile) {

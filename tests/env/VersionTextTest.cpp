@@ -33,6 +33,8 @@ TEST(VersionTextTest, ShortensTheFileVersionString) {
     EXPECT_EQ(TextOf(",1,,2,3,4,"), "1.2b3");
     // Only the first 15 characters after blank removal count: here the fifth piece falls off.
     EXPECT_EQ(TextOf("10, 20, 300, 4000, 5"), "10.20b300");
+    // Exactly 15 characters without the blanks: the fourth piece is the last one kept.
+    EXPECT_EQ(TextOf("11111, 22222, 3, 4"), "11111.22222b3");
 
     EXPECT_EQ(TextOf("1, 2, 3"), "");
     EXPECT_EQ(TextOf("1, 2, 3, 4, 5"), "");

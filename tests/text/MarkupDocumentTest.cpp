@@ -133,6 +133,9 @@ TEST(MarkupDocumentTest, SkipsPrologCommentsDeclarationsAndSections) {
     // Terminators are looked for from the "<", so they may overlap the opener.
     EXPECT_TRUE(doc.Load("<?><!--><a/>"));
     EXPECT_TRUE(doc.Load("<!DOCTYPE a SYSTEM 'x>y'><a/>"));
+    // A comment ends at its "-->" only: a ">" or a quote inside it is part of it.
+    EXPECT_EQ(TextOf("<a><!-- 1 > 0 <b>x</b> --><c>y</c></a>", "b"), "<none>");
+    EXPECT_EQ(TextOf("<a><!-- 'open --><c>y</c></a>", "c"), "y");
     // A "]" outside brackets leaves the depth below zero, so the ">" after it does not end.
     EXPECT_EQ(ErrorOf("<!x ]><a/>"), "Invalid node");
 }
@@ -178,6 +181,8 @@ TEST(MarkupDocumentTest, ChildTextKeepsContentAndDecodesReferences) {
               "<b> &amp; AB &bogus; &#;");
     EXPECT_EQ(TextOf("<r><n>&apos;&quot;&LT;&lt &amp</n></r>", "n"), "'\"&LT;&lt &amp");
     EXPECT_EQ(TextOf("<r><n>&#233;</n></r>", "n"), "\xE9");
+    // The highest one-byte code decodes in either base.
+    EXPECT_EQ(TextOf("<r><n>&#255;&#xFF;</n></r>", "n"), "\xFF\xFF");
     EXPECT_EQ(TextOf("<r><n>&#8364;&#0;&#256;</n></r>", "n"), "&#8364;&#0;&#256;");
     EXPECT_EQ(TextOf("<r><n>&#65601;&#x10042;</n></r>", "n"), "AB");
     EXPECT_EQ(TextOf("<r><n>&#0000065;&#00000065;</n></r>", "n"), "A&#00000065;");
