@@ -81,6 +81,21 @@ private slots:
         QCOMPARE(window.child->shown, 7);
         QCOMPARE(window.pacer->HeldRequests(), held);
     }
+
+    void AHeldRequestWaitsOnlyForTheRestOfTheInterval() {
+        Window window(1000);
+        window.child->value = 1;
+        window.child->update();
+        QTRY_COMPARE_WITH_TIMEOUT(window.child->shown, 1, 2000);  // after a quiet interval
+        QElapsedTimer sincePaint;
+        sincePaint.start();
+        QTest::qWait(700);
+        window.child->value = 2;
+        window.child->update();  // late in the interval: held only until it ends
+        QTRY_COMPARE_WITH_TIMEOUT(window.child->shown, 2, 3000);
+        // Due about 1,000 ms after the paint; waiting a whole interval more would give 1,700.
+        QVERIFY2(sincePaint.elapsed() < 1400, qPrintable(QString::number(sincePaint.elapsed())));
+    }
 };
 
 }  // namespace perivant

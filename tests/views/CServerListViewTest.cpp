@@ -799,6 +799,31 @@ private slots:
         QCOMPARE(view.header()->sectionPosition(2) + view.header()->sectionSize(2),
                  view.viewport()->width());
     }
+
+    void autoSizeColumnsMeasuresRowsAgainAfterAFontChange() {
+        QStandardItemModel model(8, 2);
+        for (int row = 0; row < 8; ++row) {
+            model.setItem(row, 0, new QStandardItem(QStringLiteral("x")));
+        }
+        QTreeView view;
+        view.setRootIsDecorated(false);
+        view.setUniformRowHeights(true);
+        view.header()->setStretchLastSection(false);
+        view.setModel(&model);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.resize(300, 8 * view.sizeHintForRow(0) + 100);  // fits, even under a tall header
+        QCoreApplication::processEvents();
+        AutoSizeColumns(view, 0);
+        QFont large = view.font();
+        large.setPixelSize(QFontInfo(view.font()).pixelSize() * 3);  // now the rows do not fit
+        view.setFont(large);
+        AutoSizeColumns(view, 0);
+        QTRY_VERIFY(view.verticalScrollBar()->isVisible());
+        // Sized for the bar that the taller rows call up: no gap, no horizontal bar.
+        QCOMPARE(view.header()->sectionPosition(1) + view.header()->sectionSize(1),
+                 view.viewport()->width());
+    }
 };
 
 }  // namespace perivant

@@ -101,6 +101,28 @@ private slots:
         // Opaque, so nothing behind it is painted again with it.
         QVERIFY(bars.cached->testAttribute(Qt::WA_OpaquePaintEvent));
     }
+
+    // Last of all: the pointer stays where a test leaves it, and it must not rest on the bars
+    // of the tests before.
+    void HoveredPartsLookLit() {
+        SideBySide bars;
+        // One pointer: each bar is looked at while it rests on the same part of it.
+        for (QPoint at : {QPoint(8, 4), QPoint(8, 40)}) {  // the top arrow, then the handle
+            QImage seen[2];
+            QScrollBar* const both[2] = {bars.plain, bars.cached};
+            for (int i = 0; i < 2; ++i) {
+                QTest::mouseMove(both[i], at);
+                QTRY_VERIFY(both[i]->underMouse());
+                QCoreApplication::processEvents();
+                seen[i] = bars.window.grab()
+                              .toImage()
+                              .convertToFormat(QImage::Format_ARGB32)
+                              .copy(both[i]->geometry());
+            }
+            QCOMPARE(seen[1], seen[0]);
+        }
+        QTest::mouseMove(&bars.window, QPoint(40, 415));
+    }
 };
 
 }  // namespace perivant

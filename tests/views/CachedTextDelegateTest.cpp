@@ -83,6 +83,14 @@ private slots:
         }
     }
 
+    void RightToLeftListsLookAsTheStyleDrawsThem() {
+        Fixture fixture;
+        fixture.view.setLayoutDirection(Qt::RightToLeft);
+        const QImage styled = fixture.Render();
+        fixture.view.setItemDelegate(new CachedTextDelegate(&fixture.view));
+        QCOMPARE(fixture.Render(), styled);
+    }
+
     void MarkupIsShownAsText() {
         // The cached path must not read "<b>" as bold: compare it with the literal text drawn
         // in another cell the style paints.

@@ -59,6 +59,16 @@ private slots:
         QCOMPARE(counting->asked, 2);
     }
 
+    void ACopyOfAMadeIconShowsTheSameIcon() {
+        DeferredIconStyle style(new QCommonStyle);
+        const QIcon icon = style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+        const QImage made = Image(icon, 16, 1.0);
+        QVERIFY(!made.isNull());
+        QIcon changed = icon;
+        changed.addPixmap(QPixmap(64, 64));  // a change gives the copy an engine of its own
+        QCOMPARE(Image(changed, 16, 1.0), made);
+    }
+
     void MadeIconsAreTheWrappedStylesIcons() {
         QCommonStyle plain;
         DeferredIconStyle style(new QCommonStyle);
