@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -248,11 +249,16 @@ ssize_t ReceiveEchoRequest(int responder, std::uint8_t (&packet)[1500]) {
 }
 
 // Turns the request into its echo reply and sends that back to the request's source, from the
-// address the raw socket is bound to, if any.
-bool SendEchoReply(int responder, std::uint8_t* packet, ssize_t length) {
+// address the raw socket is bound to, if any. `change`, if given, alters the ICMP message before
+// its checksum is set.
+bool SendEchoReply(int responder, std::uint8_t* packet, ssize_t length,
+                   const std::function<void(std::uint8_t*)>& change = nullptr) {
     std::uint8_t* icmp = packet + static_cast<size_t>(packet[0] & 0x0F) * 4;
     const size_t icmpLength = static_cast<size_t>(length) - static_cast<size_t>(icmp - packet);
     icmp[0] = 0;  // echo reply
+    if (change) {
+        change(icmp);
+    }
     icmp[2] = icmp[3] = 0;
     const std::uint16_t checksum = InternetChecksum(icmp, icmpLength);
     icmp[2] = static_cast<std::uint8_t>(checksum & 0xFF);
@@ -402,6 +408,61 @@ TEST(PingHost, ReplyFromAnotherAddressGivesMinusOneAtOnce) {
         EXPECT_EQ(outcome, 0) << (kind == IcmpSocketKind::Raw ? "raw" : "datagram")
                               << " socket; 1: the reply counted, 2: the time-out was waited out, "
                                  "10: no echo request arrived, 11: the reply could not be sent";
+    }
+}
+
+// A reply counts only when it is an echo reply (code 0) to our request: our identifier (where
+// the socket keeps it), our sequence and our 44-byte block unchanged. Anything else is not ours,
+// and the ping waits on for its own reply until the time-out.
+TEST(PingHost, RepliesThatAreNotOurEchoUnchangedGiveMinusOne) {
+    struct Change {
+        const char* what;
+        bool rawOnly;  // a datagram socket never sees replies with another identifier
+        std::function<void(std::uint8_t*)> change;
+    };
+    const Change changes[] = {
+        {"none", false, nullptr},
+        {"code 1", false, [](std::uint8_t* icmp) { icmp[1] = 1; }},
+        {"another identifier", true, [](std::uint8_t* icmp) { icmp[4] ^= 0xFF; }},
+        {"another sequence", false, [](std::uint8_t* icmp) { icmp[7] ^= 0x01; }},
+        {"a byte of the block", false, [](std::uint8_t* icmp) { icmp[8 + 30] ^= 0xFF; }},
+    };
+    for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
+        const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [&] {
+            const int responder = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
+                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
+                                                "0 2147483647") ||
+                !CanOpenIcmpSocket(kind) || responder < 0) {
+                return perivant::testing::kNoNamespace;
+            }
+            int index = 0;
+            for (const Change& change : changes) {
+                ++index;
+                if (change.rawOnly && kind != IcmpSocketKind::Raw) {
+                    continue;
+                }
+                const AnsweredPing ping = PingWhileAnswering(kind, "127.0.0.1", 500, [&](pid_t) {
+                    std::uint8_t packet[1500];
+                    const ssize_t length = ReceiveEchoRequest(responder, packet);
+                    return length >= 0 && SendEchoReply(responder, packet, length, change.change)
+                               ? 0
+                               : 10 * index;
+                });
+                // The unchanged reply counts (the responder works); every changed one does not.
+                if (ping.answered != 0 || (change.change ? ping.ms != -1 : ping.ms < 0)) {
+                    return ping.answered != 0 ? ping.answered : index;
+                }
+            }
+            return 0;
+        });
+        if (outcome == perivant::testing::kNoNamespace) {
+            GTEST_SKIP() << "no network namespace with a silent loopback and ICMP sockets";
+        }
+        EXPECT_EQ(outcome, 0) << (kind == IcmpSocketKind::Raw ? "raw" : "datagram")
+                              << " socket; 1: the unchanged reply did not count, 2 to 5: the reply "
+                                 "with the change of that row counted, 10 times the row: not "
+                                 "answered";
     }
 }
 
