@@ -1,6 +1,9 @@
 // The message boxes behind the program's prompts: caption, buttons, owner, and texts shown
 // exactly as given, markup-like texts from the Master Server included.
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QGuiApplication>
@@ -10,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QtTest>
+
 #include <functional>
 
 #include "app/PlainMessageBox.h"
@@ -61,11 +65,21 @@ class PromptBoxesTest : public QObject {
     Q_OBJECT
 
 public slots:
-    // Stands in for the web browser.
-    void Opened(const QUrl& url) { m_opened.push_back(url); }
+    // Stands in for the web browser; notes which watched descriptors a browser started now
+    // would keep.
+    void Opened(const QUrl& url) {
+        m_opened.push_back(url);
+        for (int fd : m_watched) {
+            if ((fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0) {
+                m_inherited.push_back(fd);
+            }
+        }
+    }
 
 private:
     QList<QUrl> m_opened;
+    QList<int> m_watched;
+    QList<int> m_inherited;
 
 private slots:
     void masterServerTextsReadAsSent() {
@@ -242,6 +256,23 @@ private slots:
         QCOMPARE(m_opened[0].path(), QStringLiteral("/a|b"));
         QCOMPARE(m_opened[1].scheme(), QStringLiteral("https"));
         QCOMPARE(m_opened[1].toEncoded(), QByteArray("https://x.test/100%25"));
+    }
+
+    void browserInheritsNoDescriptorOfTheProgram() {
+        // Made without close-on-exec, as the HTTP library makes its socket pairs.
+        int pair[2];
+        QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        m_watched = {pair[0], pair[1]};
+        m_inherited.clear();
+        m_opened.clear();
+        QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "Opened");
+        OpenInBrowser("http://x.test/page");
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        m_watched.clear();
+        close(pair[0]);
+        close(pair[1]);
+        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_inherited, QList<int>());
     }
 };
 
