@@ -75,6 +75,25 @@ private slots:
         QCOMPARE(handled.load(), 0);
     }
 
+    // The scheduler kills its query timer when the queue runs dry and relies on hearing no more
+    // of it: not when the period has already run out, and not after the service is gone.
+    void killedTimersAndTheServiceItselfStaySilent() {
+        QObject owner;
+        int killed = 0;
+        int orphaned = 0;
+        {
+            QtTimerService timers(&owner);
+            const int id = timers.StartTimer(10, [&] { ++killed; });
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // due, not yet handled
+            timers.KillTimer(id);
+            QTest::qWait(100);
+            timers.StartTimer(10, [&] { ++orphaned; });
+        }
+        QTest::qWait(100);  // the owner lives on
+        QCOMPARE(killed, 0);
+        QCOMPARE(orphaned, 0);
+    }
+
     // The scheduler's extra pass must come after the end messages of workers that were waiting
     // when it was asked for, and never after its frame is gone.
     void runSoonFollowsTheMessagesAlreadyWaiting() {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -204,6 +206,29 @@ TEST(DirectXVersionTest, LinuxDetectionReadsTheUsersWinePrefix) {
         EXPECT_EQ(WineSystemDirectory::Locate(), home.Path() + "/.wine/drive_c/windows/system32");
         EXPECT_EQ(DetectInstalledDirectXVersion(), 0);
         EXPECT_EQ(InstalledDirectXVersion(), 0);
+    }
+}
+
+// An empty variable counts as one that is not set, as the shell treats it: an empty WINEPREFIX
+// does not send the search to the file system's root, and an empty HOME is asked of the user
+// database instead.
+TEST(DirectXVersionTest, EmptyPrefixOrHomeCountsAsUnset) {
+    TemporaryDirectory home;
+    {
+        ScopedEnv wine("WINEPREFIX", "");
+        ScopedEnv homeEnv("HOME", home.Path().c_str());
+        EXPECT_EQ(WineSystemDirectory::Locate(), home.Path() + "/.wine/drive_c/windows/system32");
+    }
+    {
+        ScopedEnv wine("WINEPREFIX", nullptr);
+        ScopedEnv homeEnv("HOME", "");
+        const passwd* user = ::getpwuid(::getuid());
+        ASSERT_NE(user, nullptr);
+        std::string expected = user->pw_dir;
+        expected += expected.back() == '/' ? ".wine" : "/.wine";
+        const std::optional<std::string> found = WineSystemDirectory::Locate();
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(found->rfind(expected, 0), 0u) << *found;
     }
 }
 
