@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,8 @@ private slots:
     void resetToDefaultTakesEffectOnlyWithOk();
     void cancelEscapeAndCloseKeepTheValues();
     void runsModallyUntilOk();
+    void unitsAreRoundedFractionsOfTheFontsAverageCharacter();
+    void cutOffTextsGrowUpToTheRightEdge();
 };
 
 void COptionsDlgTest::laysOutTemplate133() {
@@ -287,6 +290,54 @@ void COptionsDlgTest::runsModallyUntilOk() {
     });
     QCOMPARE(dlg.exec(), int(QDialog::Accepted));
     QCOMPARE(dlg.m_nMaxThreads, 30);
+}
+
+// The layout tests above convert with the same arithmetic; here it is checked on its own. A
+// horizontal unit is a quarter of the average width of the 52 letters, a vertical one an eighth
+// of the line height; every product is rounded to the nearest pixel, halves away from zero.
+void COptionsDlgTest::unitsAreRoundedFractionsOfTheFontsAverageCharacter() {
+    QCOMPARE(DialogUnits::MulDiv(5, 7, 4), 9);     // 8.75
+    QCOMPARE(DialogUnits::MulDiv(1, 5, 4), 1);     // 1.25
+    QCOMPARE(DialogUnits::MulDiv(3, 6, 4), 5);     // 4.5
+    QCOMPARE(DialogUnits::MulDiv(-3, 6, 4), -5);   // -4.5
+    QCOMPARE(DialogUnits::MulDiv(13, 13, 8), 21);  // 21.125
+    for (int pixels : {11, 13, 16, 20}) {
+        QFont font = DialogTemplateFont();
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        const double average = metrics.horizontalAdvance(QStringLiteral(
+                                   "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+                               52.0;
+        const DialogUnits units(font);
+        QCOMPARE(units.BaseX(), qRound(average));
+        QCOMPARE(units.BaseY(), metrics.height());
+        const int bx = units.BaseX();
+        const int by = units.BaseY();
+        QCOMPARE(units.Rect(7, 139, 113, 10), QRect(qRound(7 * bx / 4.0), qRound(139 * by / 8.0),
+                                                    qRound(113 * bx / 4.0), qRound(10 * by / 8.0)));
+    }
+}
+
+// Labels and check boxes whose text does not fit grow to the right, never past the edge they
+// are given; other controls, and texts that fit, keep their template width.
+void COptionsDlgTest::cutOffTextsGrowUpToTheRightEdge() {
+    QWidget dialog;
+    auto* label = new QLabel(QStringLiteral("A label far too long for its template box"), &dialog);
+    auto* box = new QCheckBox(QStringLiteral("&Don't show this message again, ever"), &dialog);
+    auto* other = new QPushButton(QStringLiteral("A button far too long for its box"), &dialog);
+    auto* fits = new QLabel(QStringLiteral("x"), &dialog);
+    for (QWidget* control : std::initializer_list<QWidget*>{label, box, other, fits}) {
+        control->setGeometry(10, 10, 30, 20);
+    }
+    const int wide = 10 + label->sizeHint().width() + 100;
+    WidenToFitText(*label, wide);
+    QCOMPARE(label->width(), label->sizeHint().width());
+    WidenToFitText(*box, 60);
+    QCOMPARE(box->width(), 50);
+    WidenToFitText(*other, wide);
+    QCOMPARE(other->width(), 30);
+    WidenToFitText(*fits, wide);
+    QCOMPARE(fits->width(), 30);
 }
 
 }  // namespace perivant
