@@ -2,6 +2,7 @@
 // selection, filter, options, re-queries, the busy rules and closing.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,6 +19,8 @@
 #include "app/AppSettings.h"
 #include "app/CMainFrame.h"
 #include "app/CPerivantDoc.h"
+#include "app/MemoryProfileStore.h"
+#include "app/ProgramIcons.h"
 #include "app/QtProfileStore.h"
 #include "dialogs/COptionsDlg.h"
 #include "dialogs/CServerFilterDlg.h"
@@ -469,6 +472,55 @@ private slots:
         m_frame->HandleMessage(MsgStatusChanged, nullptr);
         QCOMPARE(m_frame->statusBar()->currentMessage(), QString());
         QVERIFY(m_frame->StatusText().startsWith(QStringLiteral("Done.")));
+    }
+
+    // OK alone keeps the closing appeal for the next close; OK with "Don't show this message
+    // again" ticked turns it off, and the saved settings say so.
+    void theAppealsCheckBoxTurnsItOffForGood() {
+        for (bool tick : {false, true}) {
+            AppSettings settings;
+            settings.ShowCloseMsg = true;
+            MemoryProfileStore store;
+            CPerivantDoc document(settings, store);
+            QString title;
+            QString text;
+            QString box;
+            AnswerNextModal<QMessageBox>([&](QMessageBox* shown) {
+                title = shown->windowTitle();
+                text = shown->text();
+                box = shown->checkBox() ? shown->checkBox()->text() : QString();
+                if (tick && shown->checkBox()) {
+                    shown->checkBox()->setChecked(true);
+                }
+                QTest::mouseClick(shown->button(QMessageBox::Ok), Qt::LeftButton);
+            });
+            QVERIFY(document.CanCloseFrame());
+            QCOMPARE(title, QStringLiteral("Perivant"));
+            QVERIFY(text.startsWith(QStringLiteral("Thank you for flying with Perivant!")));
+            QCOMPARE(box, QStringLiteral("&Don't show this message again"));
+            QCOMPARE(settings.ShowCloseMsg, !tick);
+            QCOMPARE(store.ReadInt(kSettingsSection, "ShowCloseMsg", 99), tick ? 0 : 1);
+        }
+    }
+
+    void toolbarPicturesAreSixteenPixelsAndAllDifferent() {
+        const QList<QIcon> icons = {ProgramIcons::Refresh(), ProgramIcons::RefreshSelected(),
+                                    ProgramIcons::Options(), ProgramIcons::Filter()};
+        QList<QImage> images;
+        for (const QIcon& icon : icons) {
+            QCOMPARE(icon.availableSizes(), QList<QSize>{QSize(16, 16)});
+            const QImage image = icon.pixmap(16, 16).toImage();
+            QVERIFY(image != QImage(16, 16, image.format()));  // something is drawn
+            images.append(image);
+        }
+        for (int i = 0; i < images.size(); ++i) {
+            for (int j = i + 1; j < images.size(); ++j) {
+                QVERIFY2(images[i] != images[j], qPrintable(QString("%1 = %2").arg(i).arg(j)));
+            }
+        }
+        // The program icon comes in the sizes a window system asks for, the About box's 48 too.
+        QVERIFY(ProgramIcons::Program().availableSizes().contains(QSize(48, 48)));
+        QVERIFY(ProgramIcons::Program().availableSizes().contains(QSize(16, 16)));
     }
 
     void closingSavesTheSettings() {

@@ -383,6 +383,41 @@ private slots:
         QVERIFY(runner.texts.empty());
     }
 
+    // Another program may take the clipboard back at once (a clipboard manager, a busy
+    // owner): the copy is written again until it sticks, and reported as failed when it never
+    // does, instead of telling the user the address was copied.
+    void aClipboardHeldBrieflyIsRetriedOneHeldForGoodIsReported() {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        int steals = 0;
+        int toSteal = 0;
+        bool stealing = false;
+        const QMetaObject::Connection thief =
+            connect(clipboard, &QClipboard::dataChanged, this, [&] {
+                if (!stealing && steals < toSteal) {
+                    stealing = true;
+                    ++steals;
+                    clipboard->setText(QStringLiteral("someone else's"));
+                    stealing = false;
+                }
+            });
+        // Held for the first two writes: the third one sticks.
+        toSteal = 2;
+        QVERIFY(CopyTextToClipboard("127.0.0.2:23456"));
+        QCOMPARE(clipboard->text(), QStringLiteral("127.0.0.2:23456"));
+        QCOMPARE(steals, 2);
+        // Held for good: given up after about two seconds, and said so.
+        steals = 0;
+        toSteal = 1000;
+        QElapsedTimer took;
+        took.start();
+        const bool copied = CopyTextToClipboard("127.0.0.3:23456");
+        const qint64 elapsed = took.elapsed();
+        disconnect(thief);
+        QVERIFY(!copied);
+        QCOMPARE(steals, 20);
+        QVERIFY2(elapsed >= 1500 && elapsed < 5000, qPrintable(QString::number(elapsed)));
+    }
+
     void paneHandsTheFocusToItsControls() {
         InWindow shown = ShowInWindow();
         QVERIFY(QTest::qWaitForWindowActive(shown.window.get()));
