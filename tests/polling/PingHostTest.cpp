@@ -350,14 +350,23 @@ int PingHeldAroundTheReply(int responder, IcmpSocketKind kind) {
                                                      : 0;
 }
 
+// Inside a network namespace of the test's own: makes loopback leave echo requests to the test,
+// lets every group open datagram ICMP sockets, and returns a raw socket that sees the requests;
+// -1 when any of that, or a socket of `kind`, is not possible here.
+int SilentLoopbackResponder(IcmpSocketKind kind) {
+    if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
+        !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range", "0 2147483647") ||
+        !CanOpenIcmpSocket(kind)) {
+        return -1;
+    }
+    return socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+}
+
 TEST(PingHost, ReplyThatArrivedInTimeCountsWhenReadAfterTheDeadline) {
     for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
         const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [kind] {
-            const int responder = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
-                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
-                                                "0 2147483647") ||
-                !CanOpenIcmpSocket(kind) || responder < 0) {
+            const int responder = SilentLoopbackResponder(kind);
+            if (responder < 0) {
                 return perivant::testing::kNoNamespace;
             }
             return PingHeldAroundTheReply(responder, kind);
@@ -379,15 +388,12 @@ TEST(PingHost, ReplyFromAnotherAddressGivesMinusOneAtOnce) {
     for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
         const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [kind] {
             // One raw socket sees the request; the reply leaves from one bound to 127.0.0.3.
-            const int listener = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+            const int listener = SilentLoopbackResponder(kind);
             const int sender = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
             sockaddr_in other{};
             other.sin_family = AF_INET;
             other.sin_addr.s_addr = inet_addr("127.0.0.3");
-            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
-                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
-                                                "0 2147483647") ||
-                !CanOpenIcmpSocket(kind) || listener < 0 || sender < 0 ||
+            if (listener < 0 || sender < 0 ||
                 bind(sender, reinterpret_cast<sockaddr*>(&other), sizeof other) != 0) {
                 return perivant::testing::kNoNamespace;
             }
@@ -429,11 +435,8 @@ TEST(PingHost, RepliesThatAreNotOurEchoUnchangedGiveMinusOne) {
     };
     for (IcmpSocketKind kind : {IcmpSocketKind::Raw, IcmpSocketKind::Datagram}) {
         const int outcome = perivant::testing::RunInNewNetworkNamespace(true, [&] {
-            const int responder = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-            if (!perivant::testing::WriteSysctl("/proc/sys/net/ipv4/icmp_echo_ignore_all", "1") ||
-                !perivant::testing::WriteSysctl("/proc/sys/net/ipv4/ping_group_range",
-                                                "0 2147483647") ||
-                !CanOpenIcmpSocket(kind) || responder < 0) {
+            const int responder = SilentLoopbackResponder(kind);
+            if (responder < 0) {
                 return perivant::testing::kNoNamespace;
             }
             int index = 0;
