@@ -510,7 +510,9 @@ private slots:
         for (const QIcon& icon : icons) {
             QCOMPARE(icon.availableSizes(), QList<QSize>{QSize(16, 16)});
             const QImage image = icon.pixmap(16, 16).toImage();
-            QVERIFY(image != QImage(16, 16, image.format()));  // something is drawn
+            QImage blank(16, 16, image.format());
+            blank.fill(Qt::transparent);
+            QVERIFY(image != blank);  // something is drawn
             images.append(image);
         }
         for (int i = 0; i < images.size(); ++i) {
